@@ -5,7 +5,7 @@
 build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev
                 libgtest-dev libbenchmark-dev libgl1-mesa-dri"
 # Packages running the test suite needs on top.
-test_packages="xvfb xauth xdotool"
+test_packages="xvfb xauth xdotool clang libclang-rt-14-dev"
 
 # Installs whichever of the named packages are not installed yet.
 ensure_packages() {
@@ -28,4 +28,13 @@ build_show() {
         cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
     fi
     cmake --build build -j "$(nproc)"
+}
+
+# Configures (once) and builds the libFuzzer targets into build-fuzz/.
+build_fuzzers() {
+    if [ ! -f build-fuzz/CMakeCache.txt ]; then
+        CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTOBUNA_FUZZ=ON \
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
+    fi
+    cmake --build build-fuzz -j "$(nproc)"
 }
