@@ -88,6 +88,28 @@ static int check_group(const Model *model, const ModelObject *o, const ModelGrou
     return 0;
 }
 
+// A light takes its direction from corner 0 of the head face of its head
+// group. Reading a written model reverses every list, so that must hold at
+// both ends of the lists.
+static bool light_has_direction(const ModelObject *light)
+{
+    const ModelGroup *first = light->groups, *last = first;
+    if (!first)
+        return false;
+    while (last->next)
+        last = last->next;
+    for (const ModelGroup *g : {first, last}) {
+        const ModelFace *head = g->faces, *tail = head;
+        if (!head)
+            return false;
+        while (tail->next)
+            tail = tail->next;
+        if (head->corner_count < 1 || tail->corner_count < 1)
+            return false;
+    }
+    return true;
+}
+
 int model_check_storable(const Model *model)
 {
     if (check_pool(model->vertices, model->vertex_count, "vertex") != 0 ||
@@ -101,8 +123,7 @@ int model_check_storable(const Model *model)
             model_set_error("pivot object \"%s\" has no group", o->name);
             return -1;
         }
-        if (o->kind == OBJECT_LIGHT &&
-            (!o->groups || !o->groups->faces || o->groups->faces->corner_count < 1)) {
+        if (o->kind == OBJECT_LIGHT && !light_has_direction(o)) {
             model_set_error("light object \"%s\" has no face to take its direction from", o->name);
             return -1;
         }
@@ -118,20 +139,8 @@ static void write_pool(FILE *file, const float *pool, int count, float scale)
         dump_write_uint(file, (uint32_t)(int)(pool[i] * scale), 2);  // toward zero
 }
 
-int model_save_dump(const Model *model, const char *path)
+void model_write_dump(const Model *model, FILE *file)
 {
-    if (!model) {
-        model_set_error("no model");
-        return -1;
-    }
-    if (model_check_storable(model) != 0)
-        return -1;
-    FILE *file = fopen(path, "wb");
-    if (!file) {
-        model_set_error("cannot open for writing: %s", strerror(errno));
-        return -1;
-    }
-
     double m = (double)largest_magnitude(model);
     int scale = (int)(32767.0 / (m + 1.0));
     dump_write_uint(file, (uint32_t)scale, 2);
@@ -168,8 +177,23 @@ int model_save_dump(const Model *model, const char *path)
         }
     }
     fputc('q', file);
-    // Write errors are not looked at by the format's writer, but a file that
-    // did not reach the disk is no success.
+}
+
+int model_save_dump(const Model *model, const char *path)
+{
+    if (!model) {
+        model_set_error("no model");
+        return -1;
+    }
+    if (model_check_storable(model) != 0)
+        return -1;
+    FILE *file = fopen(path, "wb");
+    if (!file) {
+        model_set_error("cannot open for writing: %s", strerror(errno));
+        return -1;
+    }
+    model_write_dump(model, file);
+    // A file that did not reach the disk is no success.
     int status = ferror(file) ? -1 : 0;
     if (fclose(file) != 0)
         status = -1;

@@ -140,6 +140,8 @@ int model_check_storable(const Model *model);
 // Writes the model as a dump file: 0, or -1 when no model is given, it is
 // not storable (nothing is written) or the file cannot be opened.
 int model_save_dump(const Model *model, const char *path);
+// Writes a storable model (model_check_storable) to an open file.
+void model_write_dump(const Model *model, FILE *file);
 // Writes the low bytes of value, least significant first.
 void dump_write_uint(FILE *file, uint32_t value, int bytes);
 // Writes the bits of an IEEE single as 4 bytes.
