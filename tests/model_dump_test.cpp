@@ -429,6 +429,9 @@ TEST_F(DataDirTest, MissingFileLeavesTheModelUntouched)
     m.vertex_count = 7;
     EXPECT_EQ(model_load_dump(&m, "data/none.dump"), -1);
     EXPECT_EQ(m.vertex_count, 7);
+    EXPECT_EQ(model_load_dump(&m, "data"), -1);  // a directory
+    EXPECT_STREQ(model_last_error(), "not a regular file");
+    EXPECT_EQ(m.vertex_count, 7);
 }
 
 TEST(DataFiles, EveryDumpInDataLoadsAndHasWhatTheShowLooksFor)

@@ -183,6 +183,16 @@ TEST(ObjText, ExporterOutputWithoutGroupsOrObjects)
     model_free(&m);
 }
 
+TEST(ObjText, GivenMaterialTextServesEveryLibraryLine)
+{
+    Model m{};
+    ASSERT_EQ(parse_obj(&m, "mtllib a.mtl\nmtllib /\nmtllib b.mtl c.mtl\no x\ng g\nusemtl m\n", one_material), 0)
+        << model_last_error();
+    EXPECT_STREQ(m.materials->name, "m");
+    EXPECT_EQ(m.materials->next, nullptr);  // parsed once, no file opened
+    model_free(&m);
+}
+
 TEST(ObjText, EmptyTextIsAnEmptyModel)
 {
     Model m{};

@@ -3,7 +3,6 @@
 // no image, however broken, is read outside its bounds.
 #include "models/model_local.h"
 
-#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 
@@ -277,33 +276,11 @@ int model_parse_dump(Model *model, const uint8_t *image, size_t length)
 
 int model_load_dump(Model *model, const char *path)
 {
-    FILE *file = fopen(path, "rb");
-    if (!file) {
-        model_set_error("cannot open: %s", strerror(errno));
-        return -1;
-    }
-    long length = -1;
-    if (fseek(file, 0, SEEK_END) == 0)
-        length = ftell(file);
-    if (length < 0 || fseek(file, 0, SEEK_SET) != 0) {
-        fclose(file);
-        model_set_error("cannot read");
-        return -1;
-    }
-    uint8_t *image = static_cast<uint8_t *>(malloc(length ? (size_t)length : 1));
-    if (!image) {
-        fclose(file);
-        model_set_error("no memory for the file");
-        return -1;
-    }
-    size_t got = fread(image, 1, (size_t)length, file);
-    fclose(file);
-    if (got != (size_t)length) {
-        free(image);
-        model_set_error("cannot read");
-        return -1;
-    }
-    int result = model_parse_dump(model, image, (size_t)length);
+    size_t length = 0;
+    char *image = model_read_file(path, &length);
+    if (!image)
+        return -1;  // the model is untouched
+    int result = model_parse_dump(model, (const uint8_t *)image, length);
     free(image);
     return result;
 }

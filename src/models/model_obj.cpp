@@ -26,6 +26,7 @@ struct ObjParse {
     const char *source;     // names the text in messages
     const char *obj_path;   // for material libraries beside it; may be none
     char *mtl_text;         // given material text, parsed on first use
+    int mtl_given;          // every mtllib line is served by mtl_text
     int line;               // 1-based number of the line being read
     int file_vertices;      // "v" lines in the text
     int file_normals;       // "vn" lines in the text
@@ -245,40 +246,18 @@ int parse_mtl_text(Model *model, char *text, const char *source)
     });
 }
 
-// Reads a whole file into a new NUL-terminated buffer, or none.
-char *read_text_file(const char *path)
-{
-    FILE *file = fopen(path, "rb");
-    if (!file)
-        return nullptr;
-    char *text = nullptr;
-    long length = -1;
-    if (fseek(file, 0, SEEK_END) == 0)
-        length = ftell(file);
-    if (length >= 0 && fseek(file, 0, SEEK_SET) == 0) {
-        text = static_cast<char *>(malloc((size_t)length + 1));
-        if (text && fread(text, 1, (size_t)length, file) != (size_t)length) {
-            free(text);
-            text = nullptr;
-        }
-        if (text)
-            text[length] = '\0';
-    }
-    fclose(file);
-    return text;
-}
-
 int load_material_library(ObjParse *parse, std::string_view name)
 {
     std::string path(name);
-    char *text = read_text_file(path.c_str());
+    size_t length;
+    char *text = model_read_file(path.c_str(), &length);
     if (!text && parse->obj_path && path[0] != '/') {
         // Exporters name the library relative to the OBJ file.
         std::string beside(parse->obj_path);
         size_t slash = beside.rfind('/');
         if (slash != std::string::npos) {
             path = beside.substr(0, slash + 1) + path;
-            text = read_text_file(path.c_str());
+            text = model_read_file(path.c_str(), &length);
         }
     }
     if (!text)
@@ -292,8 +271,11 @@ int load_material_library(ObjParse *parse, std::string_view name)
 
 int mtllib_line(ObjParse *parse, std::string_view rest)
 {
-    if (parse->mtl_text) {
-        // The given text serves every library; it is cut by its first parse.
+    if (parse->mtl_given) {
+        // The given text serves every library line; its first parse cuts it
+        // into lines, so later lines add nothing more.
+        if (!parse->mtl_text)
+            return 0;
         int result = parse_mtl_text(parse->model, parse->mtl_text, "MTL text");
         parse->mtl_text = nullptr;
         return result;
@@ -543,6 +525,7 @@ int model_parse_obj(Model *model, char *text, char *mtl_text, const char *obj_pa
     parse.source = obj_path ? obj_path : "OBJ text";
     parse.obj_path = obj_path;
     parse.mtl_text = mtl_text;
+    parse.mtl_given = mtl_text != nullptr;
 
     *model = Model{};
     count_pools(text, &parse.file_vertices, &parse.file_normals);
@@ -566,9 +549,11 @@ int model_parse_obj(Model *model, char *text, char *mtl_text, const char *obj_pa
 
 int model_load_obj(Model *model, const char *path)
 {
-    char *text = read_text_file(path);
+    size_t length;
+    char *text = model_read_file(path, &length);
     if (!text) {
-        model_set_error("%s: cannot open: %s", path, strerror(errno));
+        std::string reason = model_last_error();
+        model_set_error("%s: %s", path, reason.c_str());
         return -1;
     }
     int result = model_parse_obj(model, text, nullptr, path);

@@ -1,8 +1,10 @@
 // Object kinds, pivots, lookup and release, shared by every loader.
 #include "models/model_local.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <sys/stat.h>
 
 static char last_error[512];  // reason of the last failed load or save
 
@@ -22,6 +24,38 @@ void model_set_error(const char *format, ...)
 void model_clear_error()
 {
     last_error[0] = '\0';
+}
+
+char *model_read_file(const char *path, size_t *length)
+{
+    constexpr long largest = 256L << 20;
+    FILE *file = fopen(path, "rb");
+    if (!file) {
+        model_set_error("cannot open: %s", strerror(errno));
+        return nullptr;
+    }
+    struct stat status;
+    char *text = nullptr;
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+        model_set_error("not a regular file");
+    } else if (status.st_size > largest) {
+        model_set_error("file of over 256 MiB");
+    } else {
+        size_t n = (size_t)status.st_size;
+        text = static_cast<char *>(malloc(n + 1));
+        if (!text) {
+            model_set_error("no memory for the file");
+        } else if (fread(text, 1, n, file) != n) {
+            model_set_error("cannot read");
+            free(text);
+            text = nullptr;
+        } else {
+            text[n] = '\0';
+            *length = n;
+        }
+    }
+    fclose(file);
+    return text;
 }
 
 int model_fail(Model *model)

@@ -22,6 +22,13 @@ enum {
     OBJECT_LIGHT = 3,  // "point...": places an OpenGL light
 };
 
+// Draw modes.
+enum {
+    DRAW_SOLID = 0,     // lit filled polygons, back faces culled, no model lights
+    DRAW_OUTLINED = 1,  // unlit flat diffuse colours in a black back-face outline
+    DRAW_WIRE = 2,      // lit line loops, no culling
+};
+
 // The format's limits.
 constexpr int DUMP_MAX_FACES = 65535;      // faces in one group
 constexpr int DUMP_MAX_CORNERS = 255;      // corners in one face
@@ -146,6 +153,27 @@ void model_write_dump(const Model *model, FILE *file);
 void dump_write_uint(FILE *file, uint32_t value, int bytes);
 // Writes the bits of an IEEE single as 4 bytes.
 void dump_write_float(FILE *file, float value);
+
+// Draws the whole model under the current modelview matrix: its lights
+// first (not in DRAW_SOLID), then every other object. The caller enables
+// depth testing, and lighting for the lit modes.
+void model_draw(Model *model, int mode);
+// Draws one object turned about its pivot, or places its light.
+void model_draw_object(Model *model, ModelObject *object, int mode);
+// Draws mouse_model outlined with that body colour ("ruumis"), the key
+// turned by angle degrees and the tail by -1.5 times it.
+void draw_mouse(float r, float g, float b, double angle);
+// Draws the ball model of a kind 0..3 outlined; other kinds draw nothing.
+void draw_ball(int kind);
+// Draws cube_model outlined.
+void draw_cube();
+
+// Draws the glyph of a character at the current origin; a space, or a
+// character the font lacks, draws nothing.
+void draw_glyph(int c);
+// Draws a string along +x, 1.1 units a character, centred on the origin
+// when centre is non-zero.
+void draw_text(const char *text, int centre);
 
 // Loads the six scene models; the result is that of the mouse model:
 // 0, or -1 when it cannot be loaded.

@@ -16,3 +16,10 @@ int tool_load_model(Model *model, const char *path);
 void print_model_info(FILE *out, const char *path, Model *model);
 // The same as one JSON object.
 void print_model_info_json(FILE *out, const char *path, Model *model);
+
+// tobuna-model render FILE OUT.png [--mode M] [--size WxH] [--yaw D] [--pitch D]
+int render_command(int argc, char **argv);
+// tobuna-model view FILE
+int view_command(int argc, char **argv);
+// tobuna-model title OUT.png --time MS [--flags N] [--size WxH]
+int title_command(int argc, char **argv);

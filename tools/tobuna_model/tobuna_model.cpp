@@ -8,12 +8,22 @@
 static const char usage_text[] =
     "usage: tobuna-model convert IN.obj OUT.dump\n"
     "       tobuna-model info [--json] FILE\n"
+    "       tobuna-model render FILE OUT.png [--mode outlined|solid|wire] [--size WxH]\n"
+    "                           [--yaw DEG] [--pitch DEG]\n"
+    "       tobuna-model view FILE\n"
+    "       tobuna-model title OUT.png --time MS [--flags N] [--size WxH]\n"
     "\n"
     "convert  imports an OBJ file with its MTL libraries, checks it against the\n"
     "         dump format's limits and writes it as a dump file; a model that\n"
     "         does not fit is refused with the reason and nothing is written\n"
     "info     describes a .dump or .obj file: counts, objects with their kinds,\n"
     "         groups and pivots, materials, pivot points and axes, bounds\n"
+    "render   draws the model framed by its bounding box on a plain background\n"
+    "         and writes it as PNG (default outlined, 512x512, yaw 30, pitch 20)\n"
+    "view     shows the model turning in a window; keys 1, 2, 3 switch between\n"
+    "         outlined, solid and wire; Escape or closing the window ends it\n"
+    "title    writes one frame of the show's title scene at MS milliseconds,\n"
+    "         drawn from the models in ./data (default 640x480, flags 0)\n"
     "\n"
     "exit status: 0 done, 1 bad input, 2 wrong usage\n";
 
@@ -102,5 +112,11 @@ int main(int argc, char **argv)
     }
     if (command == "info")
         return info(argc - 2, argv + 2);
+    if (command == "render")
+        return render_command(argc - 2, argv + 2);
+    if (command == "view")
+        return view_command(argc - 2, argv + 2);
+    if (command == "title")
+        return title_command(argc - 2, argv + 2);
     return usage_error("unknown command");
 }
