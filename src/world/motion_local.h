@@ -21,15 +21,15 @@ inline constexpr double radians_to_degrees = 57.29577951308232;
 inline constexpr double mouse_push_constant = 5e-11;  // from a mouse or ball on a mouse, from a mouse on a ball
 inline constexpr double ball_push_constant = 6e-7;    // from a ball on a ball
 
-// The repulsion factor grows as 1 / s^11 toward a distance of 0, past what a
-// float push can hold (from about 3e-5 down) and, far below that, to where
-// s^11 underflows and the factor would be infinite (not a number on an axis
-// where the offset is 0). Below this distance the factor keeps its value at
-// this distance, so the push falls linearly to 0 at distance 0 instead,
-// where it meets the zero-distance rule. At it a mouse is pushed with 5e19
-// floor units/s and a ball with 6e23 (a ball push that large is dropped by
-// its limit). The show's mice and balls never come this close by themselves.
-inline constexpr double push_min_distance = 1e-3;
+// The repulsion factor grows as 1 / s^11 toward a distance of 0: below
+// about 3e-5 a push no longer fits a float, and far below that s^11
+// underflows, so that the factor is infinite (and the push not a number on
+// an axis where the offset is 0). Below this distance the factor keeps its
+// value at this distance, so the push falls linearly to 0 at distance 0,
+// where it meets the zero-distance rule. At it a mouse is pushed with
+// 5e29 floor units/s and a ball with 6e33 (dropped by the ball's push
+// limit); the show's mice and balls never come this close by themselves.
+inline constexpr double push_min_distance = 1e-4;
 
 inline double pow11(double s)
 {
