@@ -207,9 +207,8 @@ TEST_F(BallMotionTest, PushLimitLetsCloseBallsPass)
     };
     for (const auto &c : cases) {
         world_reset(&world, 1.0f, 1.0f);
-        Ball *other = add_still_ball(c.apart, 0.0f);
+        add_still_ball(c.apart, 0.0f);
         Ball *b = add_still_ball(0.0f, 0.0f);
-        (void)other;
         ball_step(b, &world, 0.01f);
         double push = c.apart == 0.0f ? 0.0 : 6e-7 / std::pow((double)c.apart, 10);
         EXPECT_NEAR(b->push.x, -push, push * 1e-5) << c.apart;
@@ -220,8 +219,7 @@ TEST_F(BallMotionTest, PushLimitLetsCloseBallsPass)
 
 TEST_F(BallMotionTest, MousePushesBall)
 {
-    Mouse *m = mouse_create(&world, 0.0f, 0.1f, 0.0f, 0.0f, 1.0f);
-    (void)m;
+    mouse_create(&world, 0.0f, 0.1f, 0.0f, 0.0f, 1.0f);
     Ball *b = add_still_ball(0.0f, 0.0f);
     ball_push(b, &world);
     EXPECT_EQ(b->push.x, 0.0f);

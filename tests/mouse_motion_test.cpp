@@ -152,9 +152,8 @@ TEST_F(MouseMotionTest, WithoutBallOrLeaderMiceHeadForTheCentre)
 
 TEST_F(MouseMotionTest, RunnerSeeksTheNewestBall)
 {
-    Ball *older = ball_create(&world, BALL_FOOTBALL, 1);  // (-1, 0.5)
-    Ball *newest = ball_create(&world, BALL_FOOTBALL, 3); // (0.5, -1)
-    (void)older;
+    ball_create(&world, BALL_FOOTBALL, 1);                // older, at (-1, 0.5)
+    Ball *newest = ball_create(&world, BALL_FOOTBALL, 3); // at (0.5, -1)
     Mouse *m = add_mouse(0.0f, 0.0f, BEHAVIOUR_SEEK_BALL, 0.0f, 1.0f);
     mouse_step(m, &world, 0.01f);
     EXPECT_FLOAT_EQ(m->desired_velocity.x, newest->position.x);
@@ -574,9 +573,9 @@ TEST_F(MouseMotionTest, CoincidentMiceStayNearlyCoincidentSeparate)
                         std::isfinite(m->heading)) << c.offset;
         if (c.separate) {
             EXPECT_GT(apart, 0.1) << c.offset;
-        }
-        else
+        } else {
             EXPECT_EQ(apart, 0.0) << c.offset;
+        }
     }
 }
 
