@@ -121,6 +121,21 @@ int write_frame(const char *path, int width, int height)
     return TOOL_OK;
 }
 
+// Loads the show's models from ./data and opens a frame of that size: 0, or
+// -1 after its message.
+int open_show_frame(int width, int height)
+{
+    if (load_models() != 0) {
+        fprintf(stderr, "data/hiiri.dump: %s\n", model_last_error());
+        return -1;
+    }
+    if (offscreen_open(width, height) != 0) {
+        fprintf(stderr, "tobuna-model: %s\n", offscreen_error());
+        return -1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int render_command(int argc, char **argv)
@@ -200,15 +215,9 @@ int title_command(int argc, char **argv)
         return usage("title takes OUT.png and --time MS");
     int flags = (int)flags_value;
 
-    if (load_models() != 0) {
-        fprintf(stderr, "data/hiiri.dump: %s\n", model_last_error());
+    if (open_show_frame(width, height) != 0)
         return TOOL_BAD_INPUT;
-    }
     load_title_assets(flags);
-    if (offscreen_open(width, height) != 0) {
-        fprintf(stderr, "tobuna-model: %s\n", offscreen_error());
-        return TOOL_BAD_INPUT;
-    }
     draw_title_scene(time, flags);  // builds the display lists
     draw_title_scene(time, flags);
     int status = write_frame(path, width, height);
@@ -372,14 +381,8 @@ int scene_command(int argc, char **argv)
     if (!path)
         return usage("scene takes OUT.png");
 
-    if (load_models() != 0) {
-        fprintf(stderr, "data/hiiri.dump: %s\n", model_last_error());
+    if (open_show_frame(options.width, options.height) != 0)
         return TOOL_BAD_INPUT;
-    }
-    if (offscreen_open(options.width, options.height) != 0) {
-        fprintf(stderr, "tobuna-model: %s\n", offscreen_error());
-        return TOOL_BAD_INPUT;
-    }
     populate(options);
     camera_set_mode(options.camera);
     camera_set_tilt_target((float)options.tilt);
