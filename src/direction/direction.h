@@ -9,6 +9,16 @@ void director_step();
 // Draws and advances one main-scene frame; dt in seconds.
 void main_scene_frame(float dt);
 
+// The scene events of the wandering and the chasing act: code 2, 4, 5, 6, 7
+// or 8 for the 4th, 16th, 32nd, 64th, 128th and 256th steps; just_started
+// is 1 on the events of the act's first 64-step boundary.
+void wander_act_event(int code, int just_started);
+void chase_act_event(int code, int just_started);
+// n wanderers or runners in a line entering from one side: formation 0 (and
+// 3) from +x, 1 from -y, 2 from -x; other formations spawn nothing.
+void spawn_wanderer_line(int formation, int n);
+void spawn_runner_line(int formation, int n);
+
 // The camera, steered by the scene events. Each frame it eases toward
 // where its mode wants it; a glide makes it follow slowly at first and
 // quickly at the end.

@@ -22,6 +22,14 @@ extern const Vec3 *follow_position;      // x and y followed in modes 2 to 6, or
 extern const float *follow_heading;      // heading rolled with in modes 5 and 6, or none
 extern const float no_heading;           // 0: the heading of a followed ball
 
+// Scene event state.
+struct Mouse;
+extern int act_mouse_count;    // mice the act spawned or tried to, less those sent away
+extern int act_ball_count;     // balls of the wander act's volleys
+extern int wander_variant;     // 0 lines, 1 ball volleys
+extern int chase_variant;      // 0 runners, 1 sliding runners, 2 follower chain
+extern Mouse *chain_leader;    // whom the next follower follows
+
 // Floor state.
 extern int floor_list_pending;  // the floor's display list is still to be built
 extern GLuint floor_list;
