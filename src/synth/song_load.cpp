@@ -99,6 +99,7 @@ static void load_instrument(int n, std::string_view rest, int *waveform)
     Voice *v = &synth.voices[n];
     v->echo_length = synth.echo_length;
     v->echo_buffer.assign(v->echo_length, 0.0f);
+    v->echo_live = 0;
     InstrumentFields f = read_instrument(rest);
     if (f.waveform >= 0)
         *waveform = f.waveform;

@@ -62,6 +62,7 @@ struct Voice {
     float filter;        // one-pole low-pass coefficient 0..1; 0 is off
     float filter_state;  // previous output sample
     uint8_t echo_on;     // whether a sounding note feeds the echo ring
+    uint8_t echo_live;   // whether the echo ring may hold a non-zero value (audio thread)
     std::atomic<uint8_t> mute;          // non-zero: left out of the mix
     std::atomic<uint8_t> pending_mute;  // mute's value from the next step boundary
     std::atomic<int32_t> transpose;     // semitones added to note events

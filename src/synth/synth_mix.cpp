@@ -39,6 +39,7 @@ static void voice_event(Voice *v, const int32_t *pattern)
     switch (code) {
     case EVENT_ECHO1:
         v->echo_on = 1;
+        v->echo_live = 1;
         break;
     case EVENT_ECHO0:
         v->echo_on = 0;
@@ -93,50 +94,123 @@ static void step_boundary(int walked)
     }
 }
 
-// Adds count frames of one voice to the accumulators; t is sample_counter
-// at the first of them.
-static void mix_voice(Voice *v, float *left, float *right, int count, int64_t t)
-{
-    if (v->mute.load(std::memory_order_relaxed))
-        return;
-    const int32_t ring_length = v->echo_length;
-    float *ring = v->echo_buffer.data();
-    int32_t write = ring_length > 0 ? (int32_t)(t % ring_length) : 0;
-    int32_t read = write + 1 == ring_length ? 0 : write + 1;
-    const float *note = v->note_samples.data();
-    const float note_end = (float)v->note_length;
-    float phase = v->phase, rate = v->rate, state = v->filter_state;
-    const float slide = v->slide, filter = v->filter, keep = 1.0f - filter;
-    const float volume = v->volume, pan = v->pan, pan_right = 1.0f - pan;
-    const bool echo_on = v->echo_on != 0;
+// One voice's mixing state for a run of frames, held in locals.
+struct VoiceRun {
+    Voice *voice;
+    float *ring;           // echo ring, ring_length entries
+    int32_t ring_length;   // 0: no echo
+    int32_t write, read;   // ring entries of t mod E and (t + 1) mod E
+    const float *note;
+    float note_end;        // note_length as a float
+    float phase, rate, state;
+    float slide, filter, keep, volume, pan, pan_right;
+    bool echo_on;
+};
 
-    for (int i = 0; i < count; i++) {
-        float d = 0.0f;
-        if (ring_length > 0) {
-            d = ring[read];
-            ring[write] = (float)((double)d * 0.6);
-        }
-        float u = d;
-        if (phase >= 0.0f) {
-            u = d + note[(int)phase];
-            if (echo_on && ring_length > 0)
-                ring[write] = (float)((double)u * 0.2);
-            float p = phase + rate;
-            rate = rate + slide;
-            phase = (p >= 0.0f && p < note_end) ? p : -1.0f;
-        }
-        if (filter != 0.0f)
-            u = u * keep + state * filter;
-        state = u;
-        float g = u * volume;
-        left[i] += pan * g;
-        right[i] += pan_right * g;
-        write = read;
-        read = read + 1 == ring_length ? 0 : read + 1;
+static VoiceRun run_start(Voice *v, int64_t t)
+{
+    VoiceRun r;
+    r.voice = v;
+    // A ring that was never fed holds only zeros and stays so: reading and
+    // rewriting it would change nothing.
+    r.ring_length = v->echo_live ? v->echo_length : 0;
+    r.ring = v->echo_buffer.data();
+    r.write = r.ring_length > 0 ? (int32_t)(t % r.ring_length) : 0;
+    r.read = r.write + 1 == r.ring_length ? 0 : r.write + 1;
+    r.note = v->note_samples.data();
+    r.note_end = (float)v->note_length;
+    r.phase = v->phase;
+    r.rate = v->rate;
+    r.state = v->filter_state;
+    r.slide = v->slide;
+    r.filter = v->filter;
+    r.keep = 1.0f - v->filter;
+    r.volume = v->volume;
+    r.pan = v->pan;
+    r.pan_right = 1.0f - v->pan;
+    r.echo_on = v->echo_on != 0;
+    return r;
+}
+
+static void run_end(const VoiceRun &r)
+{
+    r.voice->phase = r.phase;
+    r.voice->rate = r.rate;
+    r.voice->filter_state = r.state;
+}
+
+// One frame of one voice: echo ring, note, filter; the gained sample.
+static inline float run_frame(VoiceRun &r)
+{
+    float d = 0.0f;
+    if (r.ring_length > 0) {
+        d = r.ring[r.read];
+        r.ring[r.write] = (float)((double)d * 0.6);
     }
-    v->phase = phase;
-    v->rate = rate;
-    v->filter_state = state;
+    float u = d;
+    if (r.phase >= 0.0f) {
+        u = d + r.note[(int)r.phase];
+        if (r.echo_on && r.ring_length > 0)
+            r.ring[r.write] = (float)((double)u * 0.2);
+        float p = r.phase + r.rate;
+        r.rate = r.rate + r.slide;
+        r.phase = (p >= 0.0f && p < r.note_end) ? p : -1.0f;
+    }
+    if (r.filter != 0.0f)
+        u = u * r.keep + r.state * r.filter;
+    r.state = u;
+    r.write = r.read;
+    r.read = r.read + 1 == r.ring_length ? 0 : r.read + 1;
+    return u * r.volume;
+}
+
+// Adds count frames of K voices to the accumulators, in voice order within
+// each frame; t is sample_counter at the first frame. Several voices a
+// loop keep their filter and phase chains running side by side.
+template <int K>
+static void mix_voices(Voice *const *voices, float *left, float *right, int count, int64_t t)
+{
+    VoiceRun r[K];
+    for (int k = 0; k < K; k++)
+        r[k] = run_start(voices[k], t);
+    for (int i = 0; i < count; i++) {
+        float l = left[i], rt = right[i];
+        for (int k = 0; k < K; k++) {
+            float g = run_frame(r[k]);
+            l += r[k].pan * g;
+            rt += r[k].pan_right * g;
+        }
+        left[i] = l;
+        right[i] = rt;
+    }
+    for (int k = 0; k < K; k++)
+        run_end(r[k]);
+}
+
+// Adds count frames of every unmuted voice of the walk.
+static void mix_run(int walked, float *left, float *right, int count, int64_t t)
+{
+    Voice *playing[SYNTH_VOICES];
+    int n = 0;
+    for (int voice = 1; voice < walked; voice++) {
+        Voice *v = &synth.voices[voice];
+        if (v->mute.load(std::memory_order_relaxed))
+            continue;
+        // Silent, with an empty ring and filter memory, a voice adds +0.0
+        // to every frame and stays as it is until the next step boundary.
+        if (v->phase < 0.0f && !v->echo_live && v->filter_state == 0.0f) {
+            v->filter_state = 0.0f;
+            continue;
+        }
+        playing[n++] = v;
+    }
+    int k = 0;
+    for (; k + 4 <= n; k += 4)
+        mix_voices<4>(playing + k, left, right, count, t);
+    for (; k + 2 <= n; k += 2)
+        mix_voices<2>(playing + k, left, right, count, t);
+    for (; k < n; k++)
+        mix_voices<1>(playing + k, left, right, count, t);
 }
 
 // One output sample: clamped to +-3.0, scaled, big-endian.
@@ -179,8 +253,7 @@ void synth_mix(uint8_t *frames, int count)
                 step_boundary(walked);
             int64_t run = frames_to_boundary(t);
             int n = run < chunk - f ? (int)run : chunk - f;
-            for (int voice = 1; voice < walked; voice++)
-                mix_voice(&synth.voices[voice], left + f, right + f, n, t);
+            mix_run(walked, left + f, right + f, n, t);
             synth.sample_counter += n;
             f += n;
         }

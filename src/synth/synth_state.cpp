@@ -48,6 +48,7 @@ void synth_init(int sample_rate)
         v->track_index = TRACK_NOT_STARTED;
         v->row = 0;
         v->echo_on = 0;
+        v->echo_live = 0;
         v->pan = (i % 2 == 0) ? 0.75f : 0.25f;
         v->pending_mute.store(0, std::memory_order_relaxed);
         v->mute.store(0, std::memory_order_relaxed);
