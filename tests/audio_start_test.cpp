@@ -15,7 +15,7 @@ class AudioStart : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
         ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
     }
     void TearDown() override
@@ -38,6 +38,21 @@ TEST_F(AudioStart, OpensPausedAndLoadsTheSong)
     EXPECT_TRUE(synth_voice_in_use(13));
     SDL_Delay(100);
     EXPECT_EQ(synth.sample_counter, 0);  // no callback while paused
+}
+
+TEST_F(AudioStart, WithoutAnAudioDeviceTheShowGoesOnSilently)
+{
+    ASSERT_EQ(chdir(TOBUNA_SOURCE_DIR), 0);
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    testing::internal::CaptureStderr();
+    int result = audio_start();
+    std::string err = testing::internal::GetCapturedStderr();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(err.rfind("Unable to open audio: ", 0), 0u) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line";
+    EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_STOPPED);
+    EXPECT_TRUE(synth_voice_in_use(13));  // the song is loaded all the same
 }
 
 TEST_F(AudioStart, MissingSongIsALoadError)
