@@ -175,6 +175,7 @@ static void mix_voices(Voice *const *voices, float *left, float *right, int coun
         r[k] = run_start(voices[k], t);
     for (int i = 0; i < count; i++) {
         float l = left[i], rt = right[i];
+#pragma GCC unroll 4
         for (int k = 0; k < K; k++) {
             float g = run_frame(r[k]);
             l += r[k].pan * g;
