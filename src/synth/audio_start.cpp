@@ -14,7 +14,7 @@ int audio_start()
     desired.samples = 1024;
     desired.callback = audio_callback;
     desired.userdata = nullptr;
-    // No obtained specification: SDL converts to the hardware's format, so
+    // No obtained format: SDL converts to the hardware's format, so
     // the callback always writes the one asked for. The device opens paused;
     // the director starts it. Without a device the show goes on silent.
     if (SDL_OpenAudio(&desired, nullptr) < 0)
