@@ -1,8 +1,10 @@
-// The spawn refusal test walks every mouse; this measures it at the crowd
-// sizes the show reaches.
+// The spawn refusal test and the World step walk every mouse; these measure
+// them at the crowd sizes the show reaches and beyond.
 #include "world/world.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
 
 static void BM_MouseNear(benchmark::State &state)
 {
@@ -15,3 +17,32 @@ static void BM_MouseNear(benchmark::State &state)
         benchmark::DoNotOptimize(world_mouse_near(0.95f, 0.95f, 0.0f, &world));
 }
 BENCHMARK(BM_MouseNear)->Arg(8)->Arg(32);
+
+// One World step with range(0) mice (wanderers and runners on a grid over
+// the floor) and range(1) balls of every kind. Each mouse meets every other
+// mouse twice (push and overlap) and every ball once, each ball every mouse
+// and ball once: the cost grows with the square of the mice.
+static void BM_WorldStep(benchmark::State &state)
+{
+    srand(1);
+    World world{};
+    world_reset(&world, 1.0f, 1.0f);
+    inertia = inertia_target = 0.5f;
+    int mice = (int)state.range(0);
+    int balls = (int)state.range(1);
+    for (int i = 0; i < balls; i++)
+        ball_create(&world, i % 4, i % 4);
+    for (int i = 0; i < mice; i++) {
+        float x = -0.9f + 0.13f * (float)(i % 15);
+        float y = -0.9f + 0.13f * (float)(i / 15 % 15);
+        if (i % 2)
+            spawn_runner(&world, x, y, 0.0f, 0.0f);
+        else
+            spawn_wanderer(&world, x, y, 0.0f, 0.0f);
+    }
+    for (auto _ : state)
+        world_step(&world, 1.0f / 75.0f);
+    state.counters["mice"] = (double)mice;
+    state.counters["balls"] = (double)balls;
+}
+BENCHMARK(BM_WorldStep)->Args({20, 4})->Args({20, 3})->Args({5, 12})->Args({10, 12})->Args({50, 12})->Args({200, 12});

@@ -3,7 +3,8 @@
 
 # Packages the build needs (the tests and benchmarks are built with the show).
 build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev
-                libgtest-dev libbenchmark-dev libgl1-mesa-dri"
+                libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev
+                libgtest-dev libbenchmark-dev"
 # Packages running the test suite needs on top.
 test_packages="xvfb xauth xdotool clang libclang-rt-14-dev"
 

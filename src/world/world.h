@@ -146,5 +146,46 @@ void world_send_balls_off(World *world);
 Mouse *mouse_predecessor(Mouse *mouse, World *world);
 Ball *ball_predecessor(Ball *ball, World *world);
 
+// Mouse motion.
+
+// Share of its previous velocity a mouse keeps at each velocity update, 0..1.
+extern float inertia;
+// What the World step eases inertia toward; set by the scene events.
+extern float inertia_target;
+
+// One update of one mouse by dt seconds: steering, pushes, move, overlap undo.
+// A mouse that has spun out is unlinked from mice here; its next is kept.
+void mouse_step(Mouse *mouse, World *world, float dt);
+// Clears entering once the mouse lies wholly inside the floor.
+void mouse_check_entered(Mouse *mouse, World *world);
+// Random turns, turning back near the walls, and the eased steering angle.
+void mouse_wander(Mouse *mouse, World *world, float dt);
+// Asks for a velocity toward target (x and y), growing with its distance.
+void mouse_seek(Mouse *mouse, const float target[3]);
+// Recomputes push from the other mice, the balls and the walls.
+void mouse_push(Mouse *mouse, World *world);
+// Heading from the desired velocity, or held_heading while drive is 0.
+void mouse_heading_from_velocity(Mouse *mouse);
+// Eases velocity toward desired_velocity by inertia; moves by velocity + push.
+void mouse_integrate(Mouse *mouse, float dt);
+// The first other mouse within the sum of both radii, or none.
+Mouse *mouse_find_overlap(Mouse *mouse, World *world);
+
+// Ball motion and the World step.
+
+// Eases the background and inertia, then steps every ball and every mouse.
+void world_step(World *world, float dt);
+// One update of one ball by dt seconds: roll, hop or flight, path, push.
+// A ball that has flown off is unlinked from balls here; its next is kept.
+void ball_step(Ball *ball, World *world, float dt);
+// Writes to out the x and y of the Kochanek-Bartels curve from p1 (u = 0)
+// to p2 (u = 1), with p0 and p3 shaping the tangents.
+void spline_point(const Vec3 *p0, const Vec3 *p1, const Vec3 *p2, const Vec3 *p3, float out[2],
+                  float u, float tension, float continuity, float bias);
+// Recomputes push from the mice and the other balls.
+void ball_push(Ball *ball, World *world);
+// Heading from the move since last_position.
+void ball_heading_from_motion(Ball *ball);
+
 // The one World of the show, reset at start-up.
 extern World show_world;

@@ -76,6 +76,15 @@ video-failure)
     grep -q '^Unable to set video mode: ' "$tmp/err" || fail "no video mode message"
     [ "$(wc -l <"$tmp/err")" = 1 ] || fail "more than one line on standard error"
     ;;
+mouse-missing)
+    # From a directory without data/: the mouse model cannot be loaded.
+    need_display
+    prog=$(realpath "$prog")
+    (cd "$tmp" && "$prog" -w 320 240 >"$tmp/out" 2>"$tmp/err")
+    status=$?
+    [ "$status" = 255 ] || fail "status $status, not 255"
+    printf 'Mouse load error!!!\n' | cmp -s - "$tmp/err" || fail "standard error is not the mouse load message"
+    ;;
 *)
     echo "unknown case $case_name"
     exit 2

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# tobuna-model as a user runs it: convert, info, errors and exit statuses.
+# Usage: model_tool_test.sh PATH-TO-TOBUNA-MODEL SOURCE-DIR
+set -u
+tool=$1
+src=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect STATUS COMMAND...: runs it with stdout and stderr in $tmp/out, $tmp/err
+expect() {
+    local want=$1
+    shift
+    "$@" >"$tmp/out" 2>"$tmp/err"
+    local got=$?
+    [ "$got" = "$want" ] || fail "status $got, not $want: $*"
+}
+
+# Convert the mouse stand-in from its source and compare with data/.
+cd "$src/data/src"
+expect 0 "$tool" convert hiiri.obj "$tmp/hiiri.dump"
+cmp -s "$tmp/hiiri.dump" "$src/data/hiiri.dump" || fail "converted mouse differs from data/hiiri.dump"
+cd "$tmp"
+
+expect 0 "$tool" info "$tmp/hiiri.dump"
+grep -q '^  key: mesh, 6 faces, turns about pivot_key$' out || fail "info does not show the key's pivot"
+grep -q '^  ruumis: ' out || fail "info does not list the ruumis material"
+grep -q 'vertices, .* normals, 22 faces' out || fail "info counts"
+
+expect 0 "$tool" info --json "$src/data/src/hiiri.obj"
+if command -v python3 >/dev/null; then
+    python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); assert d["faces"] == 22, d["faces"]; assert any(o["name"] == "tail" and o["pivot"] == "pivot_tail" for o in d["objects"])' out \
+        || fail "info --json is not the expected JSON"
+fi
+
+# Bad input: a clear message and status 1, nothing written.
+printf 'v 0 0 0\nv 1 0 0\nf 1 2 7\n' >bad.obj
+expect 1 "$tool" convert bad.obj out.dump
+grep -q '^bad.obj:3: vertex index in "7" is outside the vertices$' err || fail "bad index message: $(cat err)"
+[ ! -e out.dump ] || fail "a refused conversion wrote a file"
+
+printf 'v 40000 0 0\nf 1 1 1\n' >huge.obj
+expect 1 "$tool" convert huge.obj out.dump
+grep -q '^huge.obj: vertex 1 has a coordinate of magnitude above 32766$' err || fail "magnitude message: $(cat err)"
+[ ! -e out.dump ] || fail "a model outside the limits was written"
+
+printf 'o\x01' >broken.dump
+expect 1 "$tool" info broken.dump
+grep -q '^broken.dump: byte 2: vertex count cut short$' err || fail "broken dump message: $(cat err)"
+
+expect 1 "$tool" info missing.obj
+grep -q '^missing.obj: cannot open' err || fail "missing file message: $(cat err)"
+
+# Pictures: each mode, and a title frame from the data directory.
+for mode in outlined solid wire; do
+    expect 0 "$tool" render "$src/data/hiiri.dump" "$tmp/mouse-$mode.png" --mode $mode --size 96x64 --yaw 45
+    [ "$(head -c 8 "$tmp/mouse-$mode.png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "render $mode wrote no PNG"
+done
+expect 1 "$tool" render "$tmp/broken.dump" "$tmp/x.png"
+grep -q '^.*broken.dump: byte 2: vertex count cut short$' err || fail "render of a broken file: $(cat err)"
+expect 2 "$tool" render "$src/data/hiiri.dump" x.png --mode shaded
+expect 2 "$tool" render "$src/data/hiiri.dump" x.png --size 0x10
+(cd "$src" && "$tool" title "$tmp/title.png" --time 9000 --flags 3 --size 64x48) >"$tmp/out" 2>"$tmp/err" \
+    || fail "title: $(cat "$tmp/err")"
+[ -s "$tmp/title.png" ] || fail "title wrote no picture"
+expect 1 "$tool" title "$tmp/title.png" --time 0   # no data/ here
+grep -q '^data/hiiri.dump: cannot open' err || fail "title without data: $(cat err)"
+expect 2 "$tool" title "$tmp/title.png"
+
+# The viewer needs a display: it opens a window and ends on Escape.
+if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+    "$tool" view "$src/data/hiiri.dump" >"$tmp/out" 2>"$tmp/err" &
+    viewer=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^tobuna-model: ' | head -n 1)
+    if [ -z "$window" ]; then
+        fail "no viewer window"
+        kill $viewer
+    else
+        xdotool windowfocus --sync "$window" 2>/dev/null
+        xdotool key --clearmodifiers 3 key --clearmodifiers 2 key --clearmodifiers Escape
+        for _ in $(seq 40); do kill -0 $viewer 2>/dev/null || break; sleep 0.05; done
+        if kill -0 $viewer 2>/dev/null; then
+            fail "viewer still running after Escape"
+            kill $viewer
+        fi
+    fi
+    wait $viewer
+    status=$?
+    [ "$status" = 0 ] || fail "viewer status $status: $(cat "$tmp/err")"
+fi
+
+# Usage.
+expect 0 "$tool" --help
+grep -q 'tobuna-model convert IN.obj OUT.dump' out || fail "--help"
+expect 2 "$tool"
+expect 2 "$tool" convert only-one.obj
+expect 2 "$tool" frobnicate
+expect 2 "$tool" info --bogus x.dump
+grep -q 'usage:' err || fail "usage errors show the usage"
+
+[ "$failures" = 0 ] && echo ok
+exit $((failures > 0))

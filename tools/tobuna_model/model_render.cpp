@@ -1,0 +1,275 @@
+// Pictures of models for people who make them: a PNG of one model, a window
+// in which it turns, and a PNG of one title frame.
+#include "model_tool.h"
+#include "offscreen.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL/SDL.h>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+struct View {
+    int mode = DRAW_OUTLINED;
+    int width = 512, height = 512;
+    double yaw = 30.0, pitch = 20.0;  // degrees
+};
+
+int parse_mode(const char *text, int *mode)
+{
+    std::string_view s = text;
+    if (s == "outlined")
+        *mode = DRAW_OUTLINED;
+    else if (s == "solid")
+        *mode = DRAW_SOLID;
+    else if (s == "wire")
+        *mode = DRAW_WIRE;
+    else
+        return -1;
+    return 0;
+}
+
+int parse_size(const char *text, int *width, int *height)
+{
+    char tail;
+    if (sscanf(text, "%dx%d%c", width, height, &tail) != 2 || *width < 1 || *height < 1 ||
+        *width > 8192 || *height > 8192)
+        return -1;
+    return 0;
+}
+
+int parse_number(const char *text, double *value)
+{
+    char *end;
+    *value = strtod(text, &end);
+    return *text && !*end && std::isfinite(*value) ? 0 : -1;
+}
+
+int usage(const char *why)
+{
+    fprintf(stderr, "tobuna-model: %s (see tobuna-model --help)\n", why);
+    return TOOL_USAGE;
+}
+
+// Sets the projection, camera and light so that the model's bounding box
+// fills the frame, seen from yaw degrees around z and pitch degrees above.
+void frame_model(const Model *model, const View &view)
+{
+    float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+    for (int i = 0; i < model->vertex_count; i++) {
+        for (int a = 0; a < 3; a++) {
+            float v = model->vertices[3 * i + a];
+            if (i == 0 || v < low[a])
+                low[a] = v;
+            if (i == 0 || v > high[a])
+                high[a] = v;
+        }
+    }
+    double centre[3], radius = 0.0;
+    for (int a = 0; a < 3; a++) {
+        centre[a] = 0.5 * ((double)low[a] + high[a]);
+        double half = 0.5 * ((double)high[a] - low[a]);
+        radius += half * half;
+    }
+    radius = radius > 0.0 ? std::sqrt(radius) : 1.0;
+    double distance = radius / std::sin(15.0 * M_PI / 180.0) * 1.05;
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, (double)view.width / view.height, distance * 0.05, distance + 2.0 * radius);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat light_direction[4] = {0.3f, 0.6f, 1.0f, 0.0f};  // from the viewer's upper right
+    glLightfv(GL_LIGHT0, GL_POSITION, light_direction);
+    glTranslated(0.0, 0.0, -distance);
+    glRotated(view.pitch, 1.0, 0.0, 0.0);
+    glRotated(-90.0, 1.0, 0.0, 0.0);  // scene z up
+    glRotated(-view.yaw, 0.0, 0.0, 1.0);
+    glTranslated(-centre[0], -centre[1], -centre[2]);
+}
+
+void draw_frame(Model *model, const View &view)
+{
+    glClearColor(0.8f, 0.8f, 0.8f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    if (view.mode == DRAW_OUTLINED) {
+        glDisable(GL_LIGHTING);
+    } else {
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+    }
+    frame_model(model, view);
+    model_draw(model, view.mode);
+}
+
+int write_frame(const char *path, int width, int height)
+{
+    std::vector<uint8_t> rgb = offscreen_read_rgb();
+    if (png_write_rgb(path, width, height, rgb.data()) != 0) {
+        fprintf(stderr, "%s: cannot write the picture\n", path);
+        return TOOL_BAD_INPUT;
+    }
+    return TOOL_OK;
+}
+
+}  // namespace
+
+int render_command(int argc, char **argv)
+{
+    View view;
+    const char *paths[2] = {nullptr, nullptr};
+    int path_count = 0;
+    for (int i = 0; i < argc; i++) {
+        std::string_view arg = argv[i];
+        bool has_value = i + 1 < argc;
+        if (arg == "--mode" && has_value) {
+            if (parse_mode(argv[++i], &view.mode) != 0)
+                return usage("--mode takes outlined, solid or wire");
+        } else if (arg == "--size" && has_value) {
+            if (parse_size(argv[++i], &view.width, &view.height) != 0)
+                return usage("--size takes WIDTHxHEIGHT, each 1 to 8192");
+        } else if (arg == "--yaw" && has_value) {
+            if (parse_number(argv[++i], &view.yaw) != 0)
+                return usage("--yaw takes degrees");
+        } else if (arg == "--pitch" && has_value) {
+            if (parse_number(argv[++i], &view.pitch) != 0)
+                return usage("--pitch takes degrees");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option for render, or an option without its value");
+        } else if (path_count < 2) {
+            paths[path_count++] = argv[i];
+        } else {
+            return usage("render takes FILE and OUT.png");
+        }
+    }
+    if (path_count != 2)
+        return usage("render takes FILE and OUT.png");
+
+    Model model{};
+    if (tool_load_model(&model, paths[0]) != 0)
+        return TOOL_BAD_INPUT;
+    if (offscreen_open(view.width, view.height) != 0) {
+        fprintf(stderr, "tobuna-model: %s\n", offscreen_error());
+        model_free(&model);
+        return TOOL_BAD_INPUT;
+    }
+    draw_frame(&model, view);  // builds the display lists, so the outline shows
+    draw_frame(&model, view);
+    int status = write_frame(paths[1], view.width, view.height);
+    offscreen_close();
+    model_free(&model);
+    return status;
+}
+
+int title_command(int argc, char **argv)
+{
+    const char *path = nullptr;
+    double time = -1.0, flags_value = 0.0;
+    int width = 640, height = 480;
+    for (int i = 0; i < argc; i++) {
+        std::string_view arg = argv[i];
+        bool has_value = i + 1 < argc;
+        if (arg == "--time" && has_value) {
+            if (parse_number(argv[++i], &time) != 0 || time < 0.0)
+                return usage("--time takes milliseconds");
+        } else if (arg == "--flags" && has_value) {
+            if (parse_number(argv[++i], &flags_value) != 0 || flags_value < 0 ||
+                flags_value > 2147483647.0 || flags_value != std::floor(flags_value))
+                return usage("--flags takes a whole number 0 to 2147483647");
+        } else if (arg == "--size" && has_value) {
+            if (parse_size(argv[++i], &width, &height) != 0)
+                return usage("--size takes WIDTHxHEIGHT, each 1 to 8192");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option for title, or an option without its value");
+        } else if (!path) {
+            path = argv[i];
+        } else {
+            return usage("title takes one OUT.png");
+        }
+    }
+    if (!path || time < 0.0)
+        return usage("title takes OUT.png and --time MS");
+    int flags = (int)flags_value;
+
+    if (load_models() != 0) {
+        fprintf(stderr, "data/hiiri.dump: %s\n", model_last_error());
+        return TOOL_BAD_INPUT;
+    }
+    load_title_assets(flags);
+    if (offscreen_open(width, height) != 0) {
+        fprintf(stderr, "tobuna-model: %s\n", offscreen_error());
+        return TOOL_BAD_INPUT;
+    }
+    draw_title_scene(time, flags);  // builds the display lists
+    draw_title_scene(time, flags);
+    int status = write_frame(path, width, height);
+    offscreen_close();
+    return status;
+}
+
+int view_command(int argc, char **argv)
+{
+    if (argc != 1 || argv[0][0] == '-')
+        return usage("view takes one FILE");
+    Model model{};
+    if (tool_load_model(&model, argv[0]) != 0)
+        return TOOL_BAD_INPUT;
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "tobuna-model: Unable to init SDL: %s\n", SDL_GetError());
+        model_free(&model);
+        return TOOL_BAD_INPUT;
+    }
+    View view;
+    view.width = 640;
+    view.height = 480;
+    if (!SDL_SetVideoMode(view.width, view.height, 32, SDL_OPENGL)) {
+        fprintf(stderr, "tobuna-model: Unable to set video mode: %s\n", SDL_GetError());
+        SDL_Quit();
+        model_free(&model);
+        return TOOL_BAD_INPUT;
+    }
+    char caption[256];
+    snprintf(caption, sizeof caption, "tobuna-model: %s (1 outlined, 2 solid, 3 wire)", argv[0]);
+    SDL_WM_SetCaption(caption, nullptr);
+
+    bool running = true;
+    Uint32 start = SDL_GetTicks();
+    while (running) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT)
+                running = false;
+            if (event.type != SDL_KEYDOWN)
+                continue;
+            switch (event.key.keysym.sym) {
+            case SDLK_ESCAPE:
+                running = false;
+                break;
+            case SDLK_1:
+                view.mode = DRAW_OUTLINED;
+                break;
+            case SDLK_2:
+                view.mode = DRAW_SOLID;
+                break;
+            case SDLK_3:
+                view.mode = DRAW_WIRE;
+                break;
+            default:
+                break;
+            }
+        }
+        view.yaw = 30.0 + (SDL_GetTicks() - start) * 0.02;  // 20 degrees a second
+        draw_frame(&model, view);
+        SDL_GL_SwapBuffers();
+        SDL_Delay(10);
+    }
+    SDL_Quit();
+    model_free(&model);
+    return TOOL_OK;
+}

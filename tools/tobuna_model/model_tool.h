@@ -1,0 +1,25 @@
+// The tobuna-model tool's commands.
+#pragma once
+
+#include "models/models.h"
+
+// Exit statuses.
+constexpr int TOOL_OK = 0;
+constexpr int TOOL_BAD_INPUT = 1;
+constexpr int TOOL_USAGE = 2;
+
+// Loads a .dump file or, by any other name, an OBJ file; prints
+// "FILE: reason" or "FILE:LINE: reason" on standard error on failure.
+int tool_load_model(Model *model, const char *path);
+
+// Prints the model's counts, objects, materials, pivots and bounds.
+void print_model_info(FILE *out, const char *path, Model *model);
+// The same as one JSON object.
+void print_model_info_json(FILE *out, const char *path, Model *model);
+
+// tobuna-model render FILE OUT.png [--mode M] [--size WxH] [--yaw D] [--pitch D]
+int render_command(int argc, char **argv);
+// tobuna-model view FILE
+int view_command(int argc, char **argv);
+// tobuna-model title OUT.png --time MS [--flags N] [--size WxH]
+int title_command(int argc, char **argv);
