@@ -231,6 +231,7 @@ static int64_t frames_to_boundary(int64_t t)
     return synth.step_length - t % synth.step_length;
 }
 
+// Whether frame t starts a step.
 static bool is_boundary(int64_t t)
 {
     return synth.step_length > 0 ? t % synth.step_length == 0 : t == 0;
