@@ -4,6 +4,7 @@
 #include "direction/direction.h"
 
 #include <GL/gl.h>
+#include <cstdint>
 
 struct Vec3;
 
@@ -21,6 +22,54 @@ extern float glide_length;               // seconds, of the current glide
 extern const Vec3 *follow_position;      // x and y followed in modes 2 to 6, or none
 extern const float *follow_heading;      // heading rolled with in modes 5 and 6, or none
 extern const float no_heading;           // 0: the heading of a followed ball
+
+// Acts of the show.
+enum {
+    ACT_TITLE = 0,
+    ACT_WANDER = 1,
+    ACT_CHASE = 2,
+};
+
+// Scene event codes, sent at every 4th .. 256th step.
+enum {
+    EVENT_STEP4 = 2,
+    EVENT_STEP16 = 4,
+    EVENT_STEP32 = 5,
+    EVENT_STEP64 = 6,
+    EVENT_STEP128 = 7,
+    EVENT_STEP256 = 8,
+};
+
+// The director's state.
+struct Director {
+    int act;               // ACT_*
+    int act_periods_left;  // 64-step periods left in the act
+    int act_just_started;  // 1 from an act change until its first 64-step boundary's events
+    int song_transpose;    // semitones for the transposed voices: 0, 4, -4 or -8
+    int title_period;      // 64-step periods played in each act, never reset
+    int wander_period;
+    int chase_period;
+    int transpose_latch;   // the latches: set when a trigger fires, released after
+    int act_latch;
+    int period_latch[3];   // by act
+    int event_latch[6];    // by scene event, EVENT_STEP4 first
+};
+
+// What one director step decided, for director_step to carry out.
+struct DirectorStep {
+    int title_active;     // the value for set_title_active, or -1 for no call
+    int row;              // arrangement row: which voices play
+    int act;              // the act the events go to
+    int just_started;     // passed with every event
+    int event_count;
+    int event_codes[6];   // in dispatch order
+};
+
+extern Director director;
+
+// Advances the director to a song position; random numbers are drawn here
+// in their order (transposition, then act), before any event is handled.
+void director_advance(Director *d, int32_t position, DirectorStep *out);
 
 // Scene event state.
 struct Mouse;
