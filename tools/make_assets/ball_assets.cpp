@@ -58,7 +58,7 @@ void build_football(Mesh *mesh)
     mesh->name = "jalkapallo2";
     mesh_material(mesh, "musta", 0.1, 0.1, 0.12, 0.4, 30.0);
     mesh_material(mesh, "valkoinen", 0.97, 0.97, 0.95, 0.4, 30.0);
-    mesh_object(mesh, "pallo");
+    mesh_object(mesh, mesh->name.c_str());
 
     const double phi = (1.0 + std::sqrt(5.0)) / 2.0;
     std::vector<Vec3> ico;
@@ -131,7 +131,7 @@ void build_beach_ball(Mesh *mesh)
     mesh_material(mesh, "keltainen", 1.0, 0.85, 0.1, 0.6, 60.0);
     mesh_material(mesh, "vihrea", 0.1, 0.7, 0.25, 0.6, 60.0);
     mesh_material(mesh, "oranssi", 1.0, 0.5, 0.1, 0.6, 60.0);
-    mesh_object(mesh, "pallo");
+    mesh_object(mesh, mesh->name.c_str());
     const int bands = 8, sectors = 18;
     FacesByMaterial faces;
     build_sphere(mesh, bands, sectors, [&](int band, int sector) {
@@ -149,7 +149,7 @@ void build_bowling_ball(Mesh *mesh)
     mesh->name = "keilapallo";
     mesh_material(mesh, "keila", 0.16, 0.12, 0.42, 1.0, 100.0);
     mesh_material(mesh, "reika", 0.02, 0.02, 0.03, 0.0, 1.0);
-    mesh_object(mesh, "pallo");
+    mesh_object(mesh, mesh->name.c_str());
     FacesByMaterial faces;
     build_sphere(mesh, 8, 16, [](int, int) { return std::string("keila"); }, &faces);
     emit_radial(mesh, faces);
@@ -172,7 +172,7 @@ void build_tennis_ball(Mesh *mesh)
     mesh->name = "tennari";
     mesh_material(mesh, "huopa", 0.78, 0.9, 0.18, 0.1, 5.0);
     mesh_material(mesh, "sauma", 0.98, 0.98, 0.95, 0.1, 5.0);
-    mesh_object(mesh, "pallo");
+    mesh_object(mesh, mesh->name.c_str());
     FacesByMaterial faces;
     build_sphere(mesh, 7, 14, [](int, int) { return std::string("huopa"); }, &faces);
     emit_radial(mesh, faces);
@@ -192,8 +192,8 @@ void build_tennis_ball(Mesh *mesh)
         Vec3 tangent = vec_normalize(ds - s * vec_dot(ds, s));
         Vec3 side = vec_cross(s, tangent);
         // Counter-clockwise about the tangent: left top, right top, inside.
-        rings.push_back({mesh_vertex(mesh, s * 1.016 + side * 0.06),
-                         mesh_vertex(mesh, s * 1.016 - side * 0.06),
+        rings.push_back({mesh_vertex(mesh, s * 1.016 + side * 0.07),
+                         mesh_vertex(mesh, s * 1.016 - side * 0.07),
                          mesh_vertex(mesh, s * 0.9)});
     }
     for (int k = 0; k < samples; k++) {
