@@ -1,6 +1,6 @@
 // The wind-up mouse: y up, nose toward +z, wheels on the floor at y = 0.
 //
-// The body is a loft of one cross-section at several stations along z, each
+// The body is a loft of one profile at several stations along z, each
 // a scaled copy of the same profile (the same scale across and up), so that
 // the band between two stations is made of planar trapezoids. The key turns
 // about the y axis out of the back; the tail is a widening helix about a
@@ -11,7 +11,7 @@
 
 namespace {
 
-// Half the cross-section, from the middle of the flat bottom up the right
+// Half the profile, from the middle of the flat bottom up the right
 // side to the top; the left side mirrors it. Width 2 and height 1.32 at
 // scale 1.
 const double profile[][2] = {
@@ -156,8 +156,8 @@ void build_key(Mesh *mesh)
     build_pivot(mesh, "pivot_key", key_base, key_base + up * 0.7);
 }
 
-// The tail: a rod of square section swept along a helix whose radius grows
-// from the root to the tip. Each section is the same square, only moved, so
+// The tail: a square rod swept along a helix whose radius grows
+// from the root to the tip. Each ring is the same square, only moved, so
 // every side of the rod is a parallelogram.
 void build_tail(Mesh *mesh)
 {
