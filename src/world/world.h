@@ -187,5 +187,19 @@ void ball_push(Ball *ball, World *world);
 // Heading from the move since last_position.
 void ball_heading_from_motion(Ball *ball);
 
+// Drawing, in the modelview matrix the caller has set; each leaves the
+// matrix stack as it found it.
+
+// The fence when show_arena is set, then every ball, then every mouse;
+// dt in seconds advances the walk phases.
+void world_draw(World *world, float dt);
+// The eight rails of the cube model along the floor's edges, two to a side.
+void world_draw_fence(World *world);
+// The ball model resting on its height, and its shadow disc on the floor.
+void world_draw_ball(Ball *ball);
+// Advances walk_phase by dt seconds; draws the mouse model in its body
+// colour and its shadow ellipse at its own height.
+void world_draw_mouse(Mouse *mouse, float dt);
+
 // The one World of the show, reset at start-up.
 extern World show_world;

@@ -58,6 +58,44 @@ grep -q '^broken.dump: byte 2: vertex count cut short$' err || fail "broken dump
 expect 1 "$tool" info missing.obj
 grep -q '^missing.obj: cannot open' err || fail "missing file message: $(cat err)"
 
+# Pictures: each mode, and a title frame from the data directory.
+for mode in outlined solid wire; do
+    expect 0 "$tool" render "$src/data/hiiri.dump" "$tmp/mouse-$mode.png" --mode $mode --size 96x64 --yaw 45
+    [ "$(head -c 8 "$tmp/mouse-$mode.png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "render $mode wrote no PNG"
+done
+expect 1 "$tool" render "$tmp/broken.dump" "$tmp/x.png"
+grep -q '^.*broken.dump: byte 2: vertex count cut short$' err || fail "render of a broken file: $(cat err)"
+expect 2 "$tool" render "$src/data/hiiri.dump" x.png --mode shaded
+expect 2 "$tool" render "$src/data/hiiri.dump" x.png --size 0x10
+(cd "$src" && "$tool" title "$tmp/title.png" --time 9000 --flags 3 --size 64x48) >"$tmp/out" 2>"$tmp/err" \
+    || fail "title: $(cat "$tmp/err")"
+[ -s "$tmp/title.png" ] || fail "title wrote no picture"
+expect 1 "$tool" title "$tmp/title.png" --time 0   # no data/ here
+grep -q '^data/hiiri.dump: cannot open' err || fail "title without data: $(cat err)"
+expect 2 "$tool" title "$tmp/title.png"
+
+# The viewer needs a display: it opens a window and ends on Escape.
+if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+    "$tool" view "$src/data/hiiri.dump" >"$tmp/out" 2>"$tmp/err" &
+    viewer=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^tobuna-model: ' | head -n 1)
+    if [ -z "$window" ]; then
+        fail "no viewer window"
+        kill $viewer
+    else
+        xdotool windowfocus --sync "$window" 2>/dev/null
+        xdotool key --clearmodifiers 3 key --clearmodifiers 2 key --clearmodifiers Escape
+        for _ in $(seq 40); do kill -0 $viewer 2>/dev/null || break; sleep 0.05; done
+        if kill -0 $viewer 2>/dev/null; then
+            fail "viewer still running after Escape"
+            kill $viewer
+        fi
+    fi
+    wait $viewer
+    status=$?
+    [ "$status" = 0 ] || fail "viewer status $status: $(cat "$tmp/err")"
+fi
+
 # Usage.
 expect 0 "$tool" --help
 grep -q 'tobuna-model convert IN.obj OUT.dump' out || fail "--help"

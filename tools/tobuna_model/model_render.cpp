@@ -1,7 +1,10 @@
 // Pictures of models for people who make them: a PNG of one model, a window
-// in which it turns, and a PNG of one title frame.
+// in which it turns, a PNG of one title frame and one of a main-scene frame.
 #include "model_tool.h"
 #include "offscreen.h"
+
+#include "direction/direction.h"
+#include "world/world.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -118,6 +121,21 @@ int write_frame(const char *path, int width, int height)
     return TOOL_OK;
 }
 
+// Loads the show's models from ./data and opens a frame of that size: 0, or
+// -1 after its message.
+int open_show_frame(int width, int height)
+{
+    if (load_models() != 0) {
+        fprintf(stderr, "data/hiiri.dump: %s\n", model_last_error());
+        return -1;
+    }
+    if (offscreen_open(width, height) != 0) {
+        fprintf(stderr, "tobuna-model: %s\n", offscreen_error());
+        return -1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int render_command(int argc, char **argv)
@@ -197,15 +215,9 @@ int title_command(int argc, char **argv)
         return usage("title takes OUT.png and --time MS");
     int flags = (int)flags_value;
 
-    if (load_models() != 0) {
-        fprintf(stderr, "data/hiiri.dump: %s\n", model_last_error());
+    if (open_show_frame(width, height) != 0)
         return TOOL_BAD_INPUT;
-    }
     load_title_assets(flags);
-    if (offscreen_open(width, height) != 0) {
-        fprintf(stderr, "tobuna-model: %s\n", offscreen_error());
-        return TOOL_BAD_INPUT;
-    }
     draw_title_scene(time, flags);  // builds the display lists
     draw_title_scene(time, flags);
     int status = write_frame(path, width, height);
@@ -272,4 +284,117 @@ int view_command(int argc, char **argv)
     SDL_Quit();
     model_free(&model);
     return TOOL_OK;
+}
+
+namespace {
+
+struct SceneOptions {
+    int mice = 8, balls = 2, steps = 300;
+    int camera = 1;
+    bool follow_ball = false;
+    double tilt = 0.0, glide = 1.0, seed = 1.0, view_height = 0.2;
+    int width = 800, height = 600;
+};
+
+int parse_count(const char *text, int low, int high, int *value)
+{
+    double v;
+    if (parse_number(text, &v) != 0 || v < low || v > high || v != std::floor(v))
+        return -1;
+    *value = (int)v;
+    return 0;
+}
+
+// Fills the show's World: balls of every kind from the four side points,
+// and mice at random spots on the floor, by turns a wanderer, a runner for
+// the newest ball and a follower of the mouse before it.
+void populate(const SceneOptions &options)
+{
+    srand((unsigned)options.seed);
+    world_reset(&show_world, 1.0f, 1.0f);
+    inertia = inertia_target = 0.5f;
+    for (int i = 0; i < options.balls; i++)
+        ball_create(&show_world, i % 4, i % 4);
+    Mouse *last = nullptr;
+    for (int i = 0; i < options.mice; i++) {
+        float x = (float)(1.6 * random_unit() - 0.8);
+        float y = (float)(1.6 * random_unit() - 0.8);
+        float heading = (float)(360.0 * random_unit());
+        Mouse *m = i % 3 == 0   ? spawn_wanderer(&show_world, x, y, 0.0f, heading)
+                   : i % 3 == 1 ? spawn_runner(&show_world, x, y, 0.0f, heading)
+                                : spawn_follower(&show_world, x, y, 0.0f, heading, last);
+        if (m)
+            last = m;
+    }
+}
+
+}  // namespace
+
+int scene_command(int argc, char **argv)
+{
+    SceneOptions options;
+    const char *path = nullptr;
+    for (int i = 0; i < argc; i++) {
+        std::string_view arg = argv[i];
+        bool has_value = i + 1 < argc;
+        if (arg == "--mice" && has_value) {
+            if (parse_count(argv[++i], 0, 1000, &options.mice) != 0)
+                return usage("--mice takes a count 0 to 1000");
+        } else if (arg == "--balls" && has_value) {
+            if (parse_count(argv[++i], 0, 1000, &options.balls) != 0)
+                return usage("--balls takes a count 0 to 1000");
+        } else if (arg == "--steps" && has_value) {
+            if (parse_count(argv[++i], 1, 1000000, &options.steps) != 0)
+                return usage("--steps takes a count 1 to 1000000");
+        } else if (arg == "--camera" && has_value) {
+            if (parse_count(argv[++i], 0, 6, &options.camera) != 0)
+                return usage("--camera takes a mode 0 to 6");
+        } else if (arg == "--follow" && has_value) {
+            std::string_view what = argv[++i];
+            if (what != "mouse" && what != "ball")
+                return usage("--follow takes mouse or ball");
+            options.follow_ball = what == "ball";
+        } else if (arg == "--tilt" && has_value) {
+            if (parse_number(argv[++i], &options.tilt) != 0)
+                return usage("--tilt takes degrees");
+        } else if (arg == "--height" && has_value) {
+            if (parse_number(argv[++i], &options.view_height) != 0)
+                return usage("--height takes floor units");
+        } else if (arg == "--glide" && has_value) {
+            if (parse_number(argv[++i], &options.glide) != 0 || options.glide <= 0.0)
+                return usage("--glide takes seconds above 0");
+        } else if (arg == "--seed" && has_value) {
+            if (parse_number(argv[++i], &options.seed) != 0 || options.seed < 0 ||
+                options.seed > 4294967295.0 || options.seed != std::floor(options.seed))
+                return usage("--seed takes a whole number 0 to 4294967295");
+        } else if (arg == "--size" && has_value) {
+            if (parse_size(argv[++i], &options.width, &options.height) != 0)
+                return usage("--size takes WIDTHxHEIGHT, each 1 to 8192");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option for scene, or an option without its value");
+        } else if (!path) {
+            path = argv[i];
+        } else {
+            return usage("scene takes one OUT.png");
+        }
+    }
+    if (!path)
+        return usage("scene takes OUT.png");
+
+    if (open_show_frame(options.width, options.height) != 0)
+        return TOOL_BAD_INPUT;
+    populate(options);
+    camera_set_mode(options.camera);
+    camera_set_tilt_target((float)options.tilt);
+    camera_set_height((float)options.view_height);
+    if (options.follow_ball && show_world.balls)
+        camera_set_followed(&show_world.balls->position, nullptr);
+    else if (show_world.mice)
+        camera_set_followed(&show_world.mice->position, &show_world.mice->heading);
+    camera_glide((float)options.glide);
+    for (int i = 0; i < options.steps; i++)
+        main_scene_frame(1.0f / 75.0f);
+    int status = write_frame(path, options.width, options.height);
+    offscreen_close();
+    return status;
 }

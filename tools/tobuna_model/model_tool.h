@@ -23,3 +23,6 @@ int render_command(int argc, char **argv);
 int view_command(int argc, char **argv);
 // tobuna-model title OUT.png --time MS [--flags N] [--size WxH]
 int title_command(int argc, char **argv);
+// tobuna-model scene OUT.png [--mice N] [--balls N] [--steps N] [--camera MODE]
+//     [--follow mouse|ball] [--height Z] [--tilt DEG] [--glide S] [--seed N] [--size WxH]
+int scene_command(int argc, char **argv);

@@ -12,6 +12,9 @@ static const char usage_text[] =
     "                           [--yaw DEG] [--pitch DEG]\n"
     "       tobuna-model view FILE\n"
     "       tobuna-model title OUT.png --time MS [--flags N] [--size WxH]\n"
+    "       tobuna-model scene OUT.png [--mice N] [--balls N] [--steps N] [--camera MODE]\n"
+    "                          [--follow mouse|ball] [--height Z] [--tilt DEG] [--glide S]\n"
+    "                          [--seed N] [--size WxH]\n"
     "\n"
     "convert  imports an OBJ file with its MTL libraries, checks it against the\n"
     "         dump format's limits and writes it as a dump file; a model that\n"
@@ -24,6 +27,12 @@ static const char usage_text[] =
     "         outlined, solid and wire; Escape or closing the window ends it\n"
     "title    writes one frame of the show's title scene at MS milliseconds,\n"
     "         drawn from the models in ./data (default 640x480, flags 0)\n"
+    "scene    runs the main scene for N frames of 1/75 s from a World of mice\n"
+    "         (wanderers, runners and followers by turns at random spots) and\n"
+    "         balls, and writes the last frame; modes 2 to 6 follow the newest\n"
+    "         mouse, or ball, Z over it in modes 2 to 4; the camera glides for S\n"
+    "         seconds from high above (default 8 mice, 2 balls, 300 frames,\n"
+    "         mode 1, height 0.2, tilt 0, glide 1, seed 1, 800x600)\n"
     "\n"
     "exit status: 0 done, 1 bad input, 2 wrong usage\n";
 
@@ -118,5 +127,7 @@ int main(int argc, char **argv)
         return view_command(argc - 2, argv + 2);
     if (command == "title")
         return title_command(argc - 2, argv + 2);
+    if (command == "scene")
+        return scene_command(argc - 2, argv + 2);
     return usage_error("unknown command");
 }

@@ -1,7 +1,0 @@
-// Stand-in until the synthesiser exists: the show is silent.
-#include "synth/synth.h"
-
-int audio_start()
-{
-    return 0;
-}

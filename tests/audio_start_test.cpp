@@ -1,0 +1,67 @@
+// audio_start as start-up calls it, on SDL's dummy audio driver, from the
+// repository root (where data/ is) and from a directory without a song.
+#include "synth/synth.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+class AudioStart : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+    }
+    void TearDown() override
+    {
+        SDL_CloseAudio();
+        SDL_Quit();
+        ASSERT_EQ(chdir(saved), 0);
+    }
+    char saved[4096];
+};
+
+TEST_F(AudioStart, OpensPausedAndLoadsTheSong)
+{
+    ASSERT_EQ(chdir(TOBUNA_SOURCE_DIR), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(audio_start(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_PAUSED);
+    EXPECT_EQ(synth.step_length, 5292);
+    EXPECT_TRUE(synth_voice_in_use(13));
+    SDL_Delay(100);
+    EXPECT_EQ(synth.sample_counter, 0);  // no callback while paused
+}
+
+TEST_F(AudioStart, WithoutAnAudioDeviceTheShowGoesOnSilently)
+{
+    ASSERT_EQ(chdir(TOBUNA_SOURCE_DIR), 0);
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    testing::internal::CaptureStderr();
+    int result = audio_start();
+    std::string err = testing::internal::GetCapturedStderr();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(err.rfind("Unable to open audio: ", 0), 0u) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line";
+    EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_STOPPED);
+    EXPECT_TRUE(synth_voice_in_use(13));  // the song is loaded all the same
+}
+
+TEST_F(AudioStart, MissingSongIsALoadError)
+{
+    ASSERT_EQ(chdir("/"), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(audio_start(), -1);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "musa load error!\n");
+}
+
+}  // namespace
