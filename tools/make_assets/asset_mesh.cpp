@@ -184,15 +184,24 @@ double tidy(double value)
     return std::fabs(value) < 5e-7 ? 0.0 : value;
 }
 
-int write_mtl(const Mesh *mesh, const std::string &path)
+// Opens the file for writing and puts the heading line; none (with a
+// message) when it cannot be opened.
+File begin_file(const Mesh *mesh, const std::string &path)
 {
     File file(fopen(path.c_str(), "wb"));
-    if (!file) {
+    if (!file)
         fprintf(stderr, "%s: cannot open for writing\n", path.c_str());
+    else
+        fprintf(file.get(), "# %s: written by tobuna-make-assets\n", mesh->name.c_str());
+    return file;
+}
+
+int write_mtl(const Mesh *mesh, const std::string &path)
+{
+    File file = begin_file(mesh, path);
+    if (!file)
         return -1;
-    }
     FILE *f = file.get();
-    fprintf(f, "# %s: written by tobuna-make-assets\n", mesh->name.c_str());
     for (const MeshMaterial &m : mesh->materials) {
         const double *d = m.diffuse;
         fprintf(f, "newmtl %s\n", m.name.c_str());
@@ -213,13 +222,10 @@ int mesh_write(const Mesh *mesh, const char *dir)
     if (write_mtl(mesh, base + ".mtl") != 0)
         return -1;
     std::string path = base + ".obj";
-    File file(fopen(path.c_str(), "wb"));
-    if (!file) {
-        fprintf(stderr, "%s: cannot open for writing\n", path.c_str());
+    File file = begin_file(mesh, path);
+    if (!file)
         return -1;
-    }
     FILE *f = file.get();
-    fprintf(f, "# %s: written by tobuna-make-assets\n", mesh->name.c_str());
     fprintf(f, "mtllib %s.mtl\n", mesh->name.c_str());
     for (Vec3 v : mesh->vertices)
         fprintf(f, "v %.6f %.6f %.6f\n", tidy(v.x), tidy(v.y), tidy(v.z));
