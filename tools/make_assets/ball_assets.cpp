@@ -157,7 +157,7 @@ void build_bowling_ball(Mesh *mesh)
     mesh_group(mesh, "reiat", "reika");
     Vec3 centre = vec_normalize({0.35, -0.45, 0.82}), u, v;
     vec_frame(centre, &u, &v);
-    const double holes[3][3] = {{-0.17, 0.14, 0.1}, {0.17, 0.14, 0.1}, {0.0, -0.22, 0.115}};
+    const double holes[3][3] = {{-0.18, 0.15, 0.115}, {0.18, 0.15, 0.115}, {0.0, -0.23, 0.13}};
     for (const double *h : holes) {
         Vec3 d = vec_normalize(centre + u * h[0] + v * h[1]), hu, hv;
         vec_frame(d, &hu, &hv);
