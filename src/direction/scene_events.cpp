@@ -157,10 +157,10 @@ void wander_act_event(int code, int just_started)
 static void chase_act_begin()
 {
     world_send_balls_off(&show_world);
-    throw_random_ball();
+    Ball *ball = throw_random_ball();  // none only if memory ran out
     camera_glide(1.0f);
     camera_set_mode(2);
-    follow_ball(show_world.balls, false);
+    follow_ball(ball, false);
     world_send_mice_away(&show_world);
     act_mouse_count = 0;
     chase_variant = (int)(random_unit() * 3.0f);
