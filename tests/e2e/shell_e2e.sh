@@ -91,6 +91,15 @@ escape)
     wait_exit 1000 || fail "still running 1 s after Escape"
     [ "$status" = 0 ] || fail "status $status after Escape"
     ;;
+quit-request)
+    # SDL turns a termination request into the same quit event as a window
+    # close (xdotool cannot ask for a close without a window manager).
+    need_display
+    start_window
+    kill -TERM "$pid"
+    wait_exit 1000 || fail "still running 1 s after the quit request"
+    [ "$status" = 0 ] || fail "status $status after the quit request"
+    ;;
 init-failure)
     SDL_VIDEODRIVER=no-such-driver "$prog" -w 640 480 >"$tmp/out" 2>"$tmp/err"
     status=$?
