@@ -52,6 +52,16 @@ int parse_number(const char *text, double *value)
     return *text && !*end && std::isfinite(*value) ? 0 : -1;
 }
 
+// A whole number low..high.
+int parse_count(const char *text, int low, int high, int *value)
+{
+    double v;
+    if (parse_number(text, &v) != 0 || v < low || v > high || v != std::floor(v))
+        return -1;
+    *value = (int)v;
+    return 0;
+}
+
 int usage(const char *why)
 {
     fprintf(stderr, "tobuna-model: %s (see tobuna-model --help)\n", why);
@@ -188,7 +198,8 @@ int render_command(int argc, char **argv)
 int title_command(int argc, char **argv)
 {
     const char *path = nullptr;
-    double time = -1.0, flags_value = 0.0;
+    double time = -1.0;
+    int flags = 0;
     int width = 640, height = 480;
     for (int i = 0; i < argc; i++) {
         std::string_view arg = argv[i];
@@ -197,8 +208,7 @@ int title_command(int argc, char **argv)
             if (parse_number(argv[++i], &time) != 0 || time < 0.0)
                 return usage("--time takes milliseconds");
         } else if (arg == "--flags" && has_value) {
-            if (parse_number(argv[++i], &flags_value) != 0 || flags_value < 0 ||
-                flags_value > 2147483647.0 || flags_value != std::floor(flags_value))
+            if (parse_count(argv[++i], 0, 2147483647, &flags) != 0)
                 return usage("--flags takes a whole number 0 to 2147483647");
         } else if (arg == "--size" && has_value) {
             if (parse_size(argv[++i], &width, &height) != 0)
@@ -213,7 +223,6 @@ int title_command(int argc, char **argv)
     }
     if (!path || time < 0.0)
         return usage("title takes OUT.png and --time MS");
-    int flags = (int)flags_value;
 
     if (open_show_frame(width, height) != 0)
         return TOOL_BAD_INPUT;
@@ -295,15 +304,6 @@ struct SceneOptions {
     double tilt = 0.0, glide = 1.0, seed = 1.0, view_height = 0.2;
     int width = 800, height = 600;
 };
-
-int parse_count(const char *text, int low, int high, int *value)
-{
-    double v;
-    if (parse_number(text, &v) != 0 || v < low || v > high || v != std::floor(v))
-        return -1;
-    *value = (int)v;
-    return 0;
-}
 
 // Fills the show's World: balls of every kind from the four side points,
 // and mice at random spots on the floor, by turns a wanderer, a runner for
