@@ -262,13 +262,38 @@ TEST_F(WorldTest, TennisBallAtSideThree)
     EXPECT_LE(b->segment_duration, 1.05f);
 }
 
-TEST_F(WorldTest, PositionAndPathPointsLieInOrder)
+TEST_F(WorldTest, TheWorldKeepsEveryRecordUntilReleased)
 {
-    // point 0, point 1, position, point 2, point 3
-    EXPECT_LT(offsetof(Ball, path0), offsetof(Ball, path1));
-    EXPECT_EQ(offsetof(Ball, path1) + sizeof(Vec3), offsetof(Ball, position));
-    EXPECT_EQ(offsetof(Ball, position) + sizeof(Vec3), offsetof(Ball, path2));
-    EXPECT_EQ(offsetof(Ball, path2) + sizeof(Vec3), offsetof(Ball, path3));
+    Mouse *leader = spawn_wanderer(&world, 0.0f, 0.0f, 0.0f, 0.0f);
+    spawn_follower(&world, 0.5f, 0.0f, 0.0f, 0.0f, leader);
+    EXPECT_EQ(spawn_runner(&world, 0.0f, 0.0f, 0.0f, 0.0f), nullptr);  // refused: not counted
+    ball_create(&world, BALL_BEACH, 0);
+    ball_create(&world, BALL_TENNIS, 1);
+    ball_create(&world, BALL_BOWLING, 2);
+    // Unlinked records stay owned by the World.
+    world.mice = nullptr;
+    world.balls = world.balls->next;
+    EXPECT_EQ(world.mice_allocated, 2);
+    EXPECT_EQ(world.balls_allocated, 3);
+    int mice = 0, balls = 0;
+    for (Mouse *m = world.allocated_mice; m; m = m->allocated_next)
+        mice++;
+    for (Ball *b = world.allocated_balls; b; b = b->allocated_next)
+        balls++;
+    EXPECT_EQ(mice, 2);
+    EXPECT_EQ(balls, 3);
+
+    world_release_records(&world);
+    EXPECT_EQ(world.mice, nullptr);
+    EXPECT_EQ(world.balls, nullptr);
+    EXPECT_EQ(world.allocated_mice, nullptr);
+    EXPECT_EQ(world.allocated_balls, nullptr);
+    EXPECT_EQ(world.mice_allocated, 0);
+    EXPECT_EQ(world.balls_allocated, 0);
+    // The World goes on after a release.
+    EXPECT_NE(spawn_wanderer(&world, 0.0f, 0.0f, 0.0f, 0.0f), nullptr);
+    EXPECT_EQ(world.mice_allocated, 1);
+    world_release_records(&world);
 }
 
 }  // namespace

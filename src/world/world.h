@@ -5,10 +5,12 @@
 // spans -half_width..half_width along x, -half_depth..half_depth along y.
 // Angles are degrees, headings run from +x toward +y.
 //
-// Mice and balls are allocated one at a time and never released: a record
-// that leaves the World is only unlinked, so pointers to it (a follower's
-// leader, the camera's followed object) stay valid for the whole run.
-// Both lists are pushed at the head and so run newest first.
+// Mice and balls are allocated one at a time and are not released while the
+// World runs: a record that leaves the World is only unlinked, so pointers to
+// it (a follower's leader, the camera's followed object) stay valid. The
+// World also keeps every record it allocated on a second list, so that
+// world_release_records can release them all at once when the run is over.
+// Every list is pushed at the head and so runs newest first.
 #pragma once
 
 #include <cstdint>
@@ -68,10 +70,11 @@ struct Mouse {
     int body_colour;         // 0, 1 or 2
     int behaviour;           // BEHAVIOUR_*
     Mouse *next;             // next older mouse
+    Mouse *allocated_next;   // next older mouse the World allocated, linked or not
 };
 
-// The path points and the position lie in this order in memory: point 0,
-// point 1, position, point 2, point 3. Only x and y of a path point are read.
+// The ball rolls along the curve through its four path points; only x and
+// y of a path point are read.
 struct Ball {
     int id;                  // unique, in creation order from 0
     float radius;            // floor units, model scale and shadow size
@@ -95,6 +98,7 @@ struct Ball {
     float segment_duration;  // seconds per path segment
     int kind;                // BALL_BEACH .. BALL_BOWLING
     Ball *next;              // next older ball
+    Ball *allocated_next;    // next older ball the World allocated, linked or not
 };
 
 struct World {
@@ -105,6 +109,10 @@ struct World {
     float background_target[3];  // colour background eases toward
     float half_width;        // floor units along x
     float half_depth;        // floor units along y
+    Mouse *allocated_mice;   // every mouse allocated since the last release, newest first
+    Ball *allocated_balls;   // every ball allocated since the last release, newest first
+    int64_t mice_allocated;  // records on allocated_mice
+    int64_t balls_allocated; // records on allocated_balls
 };
 
 // A uniform float in [0, 1) from rand().
@@ -112,8 +120,12 @@ float random_unit();
 // The conversion random_unit applies to one rand() value r in 0..2^31-1.
 float random_unit_of(int32_t r);
 
-// Sets every World field to its start value; releases nothing.
+// Sets every World field to its start value; releases nothing, so the
+// records of a World in use must be released first.
 void world_reset(World *world, float half_width, float half_depth);
+// Releases every record the World allocated and empties its lists; for the
+// end of a run, when nothing points into them any more.
+void world_release_records(World *world);
 
 // Allocates a mouse with its start values and pushes it at the head of mice;
 // body_colour, behaviour and leader are left to the caller (zero until set).

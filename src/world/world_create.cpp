@@ -56,6 +56,30 @@ void world_reset(World *world, float half_width, float half_depth)
     world->background[2] = world->background_target[2] = 0.1f;
     world->half_width = half_width;
     world->half_depth = half_depth;
+    world->allocated_mice = nullptr;
+    world->allocated_balls = nullptr;
+    world->mice_allocated = 0;
+    world->balls_allocated = 0;
+}
+
+void world_release_records(World *world)
+{
+    for (Mouse *m = world->allocated_mice; m;) {
+        Mouse *older = m->allocated_next;
+        delete m;
+        m = older;
+    }
+    for (Ball *b = world->allocated_balls; b;) {
+        Ball *older = b->allocated_next;
+        delete b;
+        b = older;
+    }
+    world->mice = nullptr;
+    world->balls = nullptr;
+    world->allocated_mice = nullptr;
+    world->allocated_balls = nullptr;
+    world->mice_allocated = 0;
+    world->balls_allocated = 0;
 }
 
 Mouse *mouse_create(World *world, float x, float y, float z, float heading, float speed)
@@ -65,6 +89,9 @@ Mouse *mouse_create(World *world, float x, float y, float z, float heading, floa
         return nullptr;
     mouse->next = world->mice;
     world->mice = mouse;
+    mouse->allocated_next = world->allocated_mice;
+    world->allocated_mice = mouse;
+    world->mice_allocated++;
     mouse->id = next_mouse_id++;
     mouse->position = {x, y, z};
     mouse->heading = heading;
@@ -142,6 +169,9 @@ Ball *ball_create(World *world, int kind, int side)
         return nullptr;
     ball->next = world->balls;
     world->balls = ball;
+    ball->allocated_next = world->allocated_balls;
+    world->allocated_balls = ball;
+    world->balls_allocated++;
     ball->id = next_ball_id++;
 
     float x = side_points[side][0];

@@ -57,4 +57,13 @@ expect_status 0 render "$song" "$tmp/c.wav" --seconds 2 --seed 7 --row 12
 cmp -s "$tmp/a.wav" "$tmp/c.wav" && fail "another row renders the same"
 expect_status 1 render "$tmp/none.txt" "$tmp/d.wav"
 expect_status 1 render "$song" "$tmp/no/such/dir/e.wav" --seconds 1
+# The header's sizes count the frames written, to the last one.
+[ "$(od -An -tu4 -j40 -N4 "$tmp/a.wav" | tr -d ' ')" = $((88200 * 4)) ] || fail "data size"
+[ "$(od -An -tu4 -j4 -N4 "$tmp/a.wav" | tr -d ' ')" = $((36 + 88200 * 4)) ] || fail "RIFF size"
+expect_status 0 render "$song" "$tmp/f.wav" --seconds 0.5 --seed 7
+[ "$(stat -c %s "$tmp/f.wav")" = $((44 + 22050 * 4)) ] || fail "half-second WAV size"
+# A length past what a WAV header can count is refused before anything is written.
+expect_status 1 render "$song" "$tmp/g.wav" --seconds 24400
+grep -q 'do not fit in a WAV file' "$tmp/err" || fail "no message for a too-long WAV: $(cat "$tmp/err")"
+[ -e "$tmp/g.wav" ] && fail "a refused render wrote a file"
 echo ok

@@ -121,16 +121,27 @@ int render(int argc, char **argv)
     for (int v : transposed_voices)
         synth_set_transpose(v, (int)transpose);
 
-    long frames = std::lround(seconds * SAMPLE_RATE);
-    std::vector<int16_t> samples((size_t)frames * 2);
+    int64_t frames = std::llround(seconds * SAMPLE_RATE);
+    if (frames > WAV_MAX_FRAMES) {
+        fprintf(stderr,
+                "tobuna-song: %s: %.0f seconds do not fit in a WAV file, which holds at most "
+                "%lld frames (%lld seconds)\n",
+                out, seconds, (long long)WAV_MAX_FRAMES, (long long)(WAV_MAX_FRAMES / SAMPLE_RATE));
+        return EXIT_BAD_INPUT;
+    }
+    WavWriter wav;
+    if (!wav_open(&wav, out, SAMPLE_RATE)) {
+        fprintf(stderr, "tobuna-song: cannot write %s: %s\n", out, strerror(errno));
+        return EXIT_BAD_INPUT;
+    }
+    // Mixed a buffer at a time straight into the file.
     uint8_t buffer[1024 * 4];
-    for (long done = 0; done < frames; done += 1024) {
+    for (int64_t done = 0; done < frames && !wav.failed; done += 1024) {
         int n = frames - done < 1024 ? (int)(frames - done) : 1024;
         synth_mix(buffer, n);
-        for (int i = 0; i < 2 * n; i++)
-            samples[2 * done + i] = (int16_t)(uint16_t)((buffer[2 * i] << 8) | buffer[2 * i + 1]);
+        wav_write_mixed(&wav, buffer, n);
     }
-    if (!wav_write(out, samples, SAMPLE_RATE)) {
+    if (!wav_finish(&wav)) {
         fprintf(stderr, "tobuna-song: cannot write %s: %s\n", out, strerror(errno));
         return EXIT_BAD_INPUT;
     }
