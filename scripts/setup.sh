@@ -6,7 +6,7 @@ build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1
                 libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev
                 libgtest-dev libbenchmark-dev"
 # Packages running the test suite needs on top.
-test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev"
+test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev python3"
 
 # Installs whichever of the named packages are not installed yet.
 ensure_packages() {
