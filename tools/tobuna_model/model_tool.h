@@ -19,8 +19,11 @@ void print_model_info_json(FILE *out, const char *path, Model *model);
 
 // tobuna-model render FILE OUT.png [--mode M] [--size WxH] [--yaw D] [--pitch D]
 int render_command(int argc, char **argv);
-// tobuna-model view FILE
+// tobuna-model view FILE [--watch]
 int view_command(int argc, char **argv);
+// tobuna-model check-show DIR: "FILE: reason" for each way the data folder
+// falls short of what the show reads.
+int check_show_command(int argc, char **argv);
 // tobuna-model title OUT.png --time MS [--flags N] [--size WxH]
 int title_command(int argc, char **argv);
 // tobuna-model scene OUT.png [--mice N] [--balls N] [--steps N] [--camera MODE]
