@@ -7,7 +7,7 @@ build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1
                 libgtest-dev libbenchmark-dev
                 libavformat-dev libavcodec-dev libavutil-dev libswscale-dev"
 # Packages running the test suite needs on top.
-test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev ffmpeg"
+test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev ffmpeg python3"
 
 # Installs whichever of the named packages are not installed yet.
 ensure_packages() {

@@ -5,19 +5,24 @@
 
 #include <cstdio>
 
-int audio_start()
+int audio_open_device(void (*callback)(void *userdata, uint8_t *stream, int length))
 {
     SDL_AudioSpec desired{};
     desired.freq = 44100;
     desired.format = AUDIO_S16MSB;
     desired.channels = 2;
     desired.samples = 1024;
-    desired.callback = audio_callback;
+    desired.callback = callback;
     desired.userdata = nullptr;
     // No obtained format: SDL converts to the hardware's format, so
-    // the callback always writes the one asked for. The device opens paused;
-    // the director starts it. Without a device the show goes on silent.
-    if (SDL_OpenAudio(&desired, nullptr) < 0)
+    // the callback always writes the one asked for. The device opens paused.
+    return SDL_OpenAudio(&desired, nullptr) < 0 ? -1 : 0;
+}
+
+int audio_start()
+{
+    // The director starts the device. Without one the show goes on silent.
+    if (audio_open_device(audio_callback) != 0)
         fprintf(stderr, "Unable to open audio: %s\n", SDL_GetError());
     return synth_start();
 }

@@ -137,10 +137,19 @@ void render_instrument(int attack, int decay, int sustain, int release, int ring
 void synth_mix(uint8_t *frames, int count);
 // The audio device's callback: length bytes of frames.
 void audio_callback(void *userdata, uint8_t *stream, int length);
+// Moves a song just loaded (nothing mixed yet) on to the start of the step,
+// 0 or more, without sounding it: the sequencer carries out the events of
+// every step before it, the voices are left silent, and the next mix begins
+// with the step's own boundary. Without a tempo nothing moves.
+void synth_skip_to_step(int32_t step);
 
 // Opens the audio device paused, then synth_start: 0, or -1 after
 // "musa load error!" when the song cannot be loaded.
 int audio_start();
+// Opens the audio device paused with the show's parameters (44100 Hz,
+// signed 16-bit big-endian stereo, 1024-frame buffers) and that callback:
+// SDL_OpenAudio's result, 0 or -1.
+int audio_open_device(void (*callback)(void *userdata, uint8_t *stream, int length));
 // Builds the synthesiser and loads "data/hiiri.txt", with no device: 0, or
 // -1 after "musa load error!" when the song cannot be loaded.
 int synth_start();

@@ -267,6 +267,20 @@ void synth_mix(uint8_t *frames, int count)
     }
 }
 
+void synth_skip_to_step(int32_t step)
+{
+    if (synth.step_length <= 0 || step <= 0)
+        return;
+    const int walked = voices_walked();
+    for (int32_t k = 0; k < step; k++)
+        step_boundary(walked);
+    // The notes the skipped steps started are not heard: the song goes on
+    // from the step's own events, every voice silent until then.
+    for (Voice &v : synth.voices)
+        v.phase = -1.0f;
+    synth.sample_counter = (int64_t)step * synth.step_length;
+}
+
 void audio_callback(void *, uint8_t *stream, int length)
 {
     synth_mix(stream, length / 4);

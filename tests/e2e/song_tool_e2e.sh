@@ -20,7 +20,11 @@ expect_status() {
 expect_status 0 --help
 grep -q '^usage: tobuna-song render' "$tmp/out" || fail "no usage on --help"
 expect_status 2
-expect_status 2 play "$song"
+expect_status 2 mix "$song"
+expect_status 2 play
+expect_status 2 play "$song" --from -1
+expect_status 2 play "$song" --row 18
+expect_status 1 play "$tmp/none.txt"
 expect_status 2 check
 expect_status 2 render "$song"
 expect_status 2 render "$song" "$tmp/x.wav" --row 18

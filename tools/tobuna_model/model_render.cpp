@@ -1,5 +1,5 @@
-// Pictures of models for people who make them: a PNG of one model, a window
-// in which it turns, a PNG of one title frame and one of a main-scene frame.
+// Pictures of models for people who make them: a PNG of one model, a PNG
+// of one title frame and one of a main-scene frame.
 #include "model_tool.h"
 #include "offscreen.h"
 
@@ -8,19 +8,12 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL/SDL.h>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 namespace {
-
-struct View {
-    int mode = DRAW_OUTLINED;
-    int width = 512, height = 512;
-    double yaw = 30.0, pitch = 20.0;  // degrees
-};
 
 int parse_mode(const char *text, int *mode)
 {
@@ -68,9 +61,9 @@ int usage(const char *why)
     return TOOL_USAGE;
 }
 
-// Sets the projection, camera and light so that the model's bounding box
-// fills the frame, seen from yaw degrees around z and pitch degrees above.
-void frame_model(const Model *model, const View &view)
+}  // namespace
+
+ModelFrame model_frame_of(const Model *model)
 {
     float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
     for (int i = 0; i < model->vertex_count; i++) {
@@ -82,14 +75,26 @@ void frame_model(const Model *model, const View &view)
                 high[a] = v;
         }
     }
-    double centre[3], radius = 0.0;
+    ModelFrame frame;
+    frame.radius = 0.0;
     for (int a = 0; a < 3; a++) {
-        centre[a] = 0.5 * ((double)low[a] + high[a]);
+        frame.centre[a] = 0.5 * ((double)low[a] + high[a]);
         double half = 0.5 * ((double)high[a] - low[a]);
-        radius += half * half;
+        frame.radius += half * half;
     }
-    radius = radius > 0.0 ? std::sqrt(radius) : 1.0;
-    double distance = radius / std::sin(15.0 * M_PI / 180.0) * 1.05;
+    frame.radius = frame.radius > 0.0 ? std::sqrt(frame.radius) : 1.0;
+    return frame;
+}
+
+namespace {
+
+// Sets the projection, camera and light so that the frame's sphere fills
+// the picture (at zoom 1), seen from yaw degrees around z and pitch
+// degrees above.
+void set_camera(const ModelView &view, const ModelFrame &frame)
+{
+    double radius = frame.radius;
+    double distance = radius / std::sin(15.0 * M_PI / 180.0) * 1.05 / view.zoom;
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -102,10 +107,12 @@ void frame_model(const Model *model, const View &view)
     glRotated(view.pitch, 1.0, 0.0, 0.0);
     glRotated(-90.0, 1.0, 0.0, 0.0);  // scene z up
     glRotated(-view.yaw, 0.0, 0.0, 1.0);
-    glTranslated(-centre[0], -centre[1], -centre[2]);
+    glTranslated(-frame.centre[0], -frame.centre[1], -frame.centre[2]);
 }
 
-void draw_frame(Model *model, const View &view)
+}  // namespace
+
+void draw_model_view(Model *model, const ModelView &view, const ModelFrame &frame)
 {
     glClearColor(0.8f, 0.8f, 0.8f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -117,9 +124,11 @@ void draw_frame(Model *model, const View &view)
         glEnable(GL_LIGHTING);
         glEnable(GL_LIGHT0);
     }
-    frame_model(model, view);
+    set_camera(view, frame);
     model_draw(model, view.mode);
 }
+
+namespace {
 
 int write_frame(const char *path, int width, int height)
 {
@@ -150,7 +159,7 @@ int open_show_frame(int width, int height)
 
 int render_command(int argc, char **argv)
 {
-    View view;
+    ModelView view;
     const char *paths[2] = {nullptr, nullptr};
     int path_count = 0;
     for (int i = 0; i < argc; i++) {
@@ -187,8 +196,9 @@ int render_command(int argc, char **argv)
         model_free(&model);
         return TOOL_BAD_INPUT;
     }
-    draw_frame(&model, view);  // builds the display lists, so the outline shows
-    draw_frame(&model, view);
+    ModelFrame frame = model_frame_of(&model);
+    draw_model_view(&model, view, frame);  // builds the display lists, so the outline shows
+    draw_model_view(&model, view, frame);
     int status = write_frame(paths[1], view.width, view.height);
     offscreen_close();
     model_free(&model);
@@ -232,67 +242,6 @@ int title_command(int argc, char **argv)
     int status = write_frame(path, width, height);
     offscreen_close();
     return status;
-}
-
-int view_command(int argc, char **argv)
-{
-    if (argc != 1 || argv[0][0] == '-')
-        return usage("view takes one FILE");
-    Model model{};
-    if (tool_load_model(&model, argv[0]) != 0)
-        return TOOL_BAD_INPUT;
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        fprintf(stderr, "tobuna-model: Unable to init SDL: %s\n", SDL_GetError());
-        model_free(&model);
-        return TOOL_BAD_INPUT;
-    }
-    View view;
-    view.width = 640;
-    view.height = 480;
-    if (!SDL_SetVideoMode(view.width, view.height, 32, SDL_OPENGL)) {
-        fprintf(stderr, "tobuna-model: Unable to set video mode: %s\n", SDL_GetError());
-        SDL_Quit();
-        model_free(&model);
-        return TOOL_BAD_INPUT;
-    }
-    char caption[256];
-    snprintf(caption, sizeof caption, "tobuna-model: %s (1 outlined, 2 solid, 3 wire)", argv[0]);
-    SDL_WM_SetCaption(caption, nullptr);
-
-    bool running = true;
-    Uint32 start = SDL_GetTicks();
-    while (running) {
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            if (event.type == SDL_QUIT)
-                running = false;
-            if (event.type != SDL_KEYDOWN)
-                continue;
-            switch (event.key.keysym.sym) {
-            case SDLK_ESCAPE:
-                running = false;
-                break;
-            case SDLK_1:
-                view.mode = DRAW_OUTLINED;
-                break;
-            case SDLK_2:
-                view.mode = DRAW_SOLID;
-                break;
-            case SDLK_3:
-                view.mode = DRAW_WIRE;
-                break;
-            default:
-                break;
-            }
-        }
-        view.yaw = 30.0 + (SDL_GetTicks() - start) * 0.02;  // 20 degrees a second
-        draw_frame(&model, view);
-        SDL_GL_SwapBuffers();
-        SDL_Delay(10);
-    }
-    SDL_Quit();
-    model_free(&model);
-    return TOOL_OK;
 }
 
 namespace {

@@ -10,7 +10,8 @@ static const char usage_text[] =
     "       tobuna-model info [--json] FILE\n"
     "       tobuna-model render FILE OUT.png [--mode outlined|solid|wire] [--size WxH]\n"
     "                           [--yaw DEG] [--pitch DEG]\n"
-    "       tobuna-model view FILE\n"
+    "       tobuna-model view FILE [--watch]\n"
+    "       tobuna-model check-show DIR\n"
     "       tobuna-model title OUT.png --time MS [--flags N] [--size WxH]\n"
     "       tobuna-model scene OUT.png [--mice N] [--balls N] [--steps N] [--camera MODE]\n"
     "                          [--follow mouse|ball] [--height Z] [--tilt DEG] [--glide S]\n"
@@ -24,7 +25,19 @@ static const char usage_text[] =
     "render   draws the model framed by its bounding box on a plain background\n"
     "         and writes it as PNG (default outlined, 512x512, yaw 30, pitch 20)\n"
     "view     shows the model turning in a window; keys 1, 2, 3 switch between\n"
-    "         outlined, solid and wire; Escape or closing the window ends it\n"
+    "         outlined, solid and wire; the wheel or + and - zoom; the arrow keys\n"
+    "         turn it (and stop its own turning); o turns the pivoted parts (the\n"
+    "         key, and the tail 1.5 times as fast the other way); f frames the\n"
+    "         model again; Escape or closing the window ends it. --watch loads\n"
+    "         the file again when it (or an OBJ's material library) changes,\n"
+    "         keeping the view; one that does not load leaves the last model\n"
+    "         on show and prints the reason\n"
+    "check-show\n"
+    "         reports, as FILE: reason, each file of the data folder DIR that\n"
+    "         the show would miss or misuse: the seven models (the mouse's body,\n"
+    "         key, tail, their pivots and \"ruumis\"; balls of radius 1; the cube;\n"
+    "         the credits' glyphs) and the song (tempo 125, tracks t1..t13, loops\n"
+    "         in step with the rows of 64, notes within c1..b6 when transposed)\n"
     "title    writes one frame of the show's title scene at MS milliseconds,\n"
     "         drawn from the models in ./data (default 640x480, flags 0)\n"
     "scene    runs the main scene for N frames of 1/75 s from a World of mice\n"
@@ -125,6 +138,8 @@ int main(int argc, char **argv)
         return render_command(argc - 2, argv + 2);
     if (command == "view")
         return view_command(argc - 2, argv + 2);
+    if (command == "check-show")
+        return check_show_command(argc - 2, argv + 2);
     if (command == "title")
         return title_command(argc - 2, argv + 2);
     if (command == "scene")

@@ -1,6 +1,7 @@
 // tobuna-song: renders, checks and describes songs for the show, with the
 // show's own synthesiser and the director's arrangement rows.
 #include "direction/director_tables.h"
+#include "song_tool.h"
 #include "synth/song_parse.h"
 #include "synth/synth.h"
 #include "wav_write.h"
@@ -22,6 +23,7 @@ constexpr int SAMPLE_RATE = 44100;
 
 const char usage_text[] =
     "usage: tobuna-song render SONG.txt OUT.wav [--seconds S] [--seed N] [--row R] [--transpose K]\n"
+    "       tobuna-song play SONG.txt [--row R] [--transpose K] [--seed N] [--from STEP] [--watch]\n"
     "       tobuna-song check SONG.txt\n"
     "       tobuna-song info SONG.txt\n"
     "       tobuna-song --help\n"
@@ -32,6 +34,11 @@ const char usage_text[] =
     "           --row R       mutes voices 1..13 as the director's arrangement row R (0..17)\n"
     "           --transpose K semitones for the voices the director transposes (0, 1, 2, 3,\n"
     "                         4, 5, 6, 8, 9, 12); the show uses 0, 4, -4 and -8\n"
+    "play       plays the song through the sound device as the show does, arranged as\n"
+    "           render arranges it, from step STEP (default 0), with a status line;\n"
+    "           keys on a terminal: space pause, r restart, 0-9 + - arrangement row,\n"
+    "           t transposition 0, 4, -4, -8, q or Escape quit; --watch reloads the\n"
+    "           file when it changes and plays on from the next step\n"
     "check      reports every breach of the song format's requirements as FILE:LINE: reason\n"
     "info       tempo, step length, and each voice's instrument and track length in steps\n"
     "\n"
@@ -200,6 +207,11 @@ int info(int argc, char **argv)
 
 }  // namespace
 
+int song_usage_error(const char *message)
+{
+    return usage_error(message);
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2)
@@ -211,6 +223,8 @@ int main(int argc, char **argv)
     }
     if (strcmp(command, "render") == 0)
         return render(argc - 2, argv + 2);
+    if (strcmp(command, "play") == 0)
+        return play_command(argc - 2, argv + 2);
     if (strcmp(command, "check") == 0)
         return check(argc - 2, argv + 2);
     if (strcmp(command, "info") == 0)
