@@ -5,8 +5,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -58,6 +60,33 @@ TEST_F(AudioStart, WithoutAnAudioDeviceTheShowGoesOnSilently)
 TEST_F(AudioStart, MissingSongIsALoadError)
 {
     ASSERT_EQ(chdir("/"), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(audio_start(), -1);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "musa load error!\n");
+}
+
+// A directory made for one test, with data/ in it; removed afterwards.
+struct ScratchDir {
+    char path[32] = "/tmp/tobuna_audioXXXXXX";
+    ScratchDir()
+    {
+        if (mkdtemp(path))
+            mkdir((std::string(path) + "/data").c_str(), 0700);
+    }
+    ~ScratchDir()
+    {
+        std::string command = std::string("rm -rf ") + path;
+        if (system(command.c_str()) != 0)
+            fprintf(stderr, "cannot remove %s\n", path);
+    }
+};
+
+TEST_F(AudioStart, ADirectoryForTheSongIsALoadError)
+{
+    ScratchDir scratch;
+    ASSERT_EQ(mkdir((std::string(scratch.path) + "/data/hiiri.txt").c_str(), 0700), 0);
+    ASSERT_EQ(chdir(scratch.path), 0);
     testing::internal::CaptureStdout();
     EXPECT_EQ(audio_start(), -1);
     fflush(stdout);

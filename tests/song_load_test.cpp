@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -274,6 +278,27 @@ TEST(SongLoad, ReadsTheFirst1000NonEmptyLines)
     EXPECT_EQ(synth.patterns[1][0], 36);
     load_song(text + "p0:c4");               // line 1200: not read
     EXPECT_EQ(synth.patterns[0][0], LIST_END);
+}
+
+TEST(SongLoad, OnlyARegularFileIsASong)
+{
+    char dir[] = "/tmp/tobuna_songXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string fifo = std::string(dir) + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    synth_init(44100);
+    errno = 0;
+    EXPECT_EQ(synth_load_song(dir), -1);
+    EXPECT_EQ(errno, EISDIR);
+    errno = 0;
+    EXPECT_EQ(synth_load_song(fifo.c_str()), -1);  // refused, not waited on
+    EXPECT_EQ(errno, EINVAL);
+    errno = 0;
+    EXPECT_EQ(synth_load_song((std::string(dir) + "/none").c_str()), -1);
+    EXPECT_EQ(errno, ENOENT);
+    remove(fifo.c_str());
+    rmdir(dir);
+    EXPECT_EQ(synth.step_length, 0);  // nothing loaded
 }
 
 TEST(SongLoad, FromAFile)

@@ -10,9 +10,13 @@
 #include "synth/song_parse.h"
 #include "synth/synth.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void strip_blanks(char *text)
 {
@@ -216,14 +220,33 @@ void synth_load_song_text(std::string text)
 
 int synth_load_song(const char *path)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> file(fopen(path, "rb"), fclose);
-    if (!file)
+    // Opened without blocking, so that a FIFO in the song's place is
+    // refused rather than waited on.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return -1;
+    struct stat status;
+    int error = fstat(fd, &status) != 0  ? errno
+                : S_ISDIR(status.st_mode) ? EISDIR
+                : !S_ISREG(status.st_mode) ? EINVAL
+                                           : 0;
+    if (error != 0) {
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    std::unique_ptr<FILE, int (*)(FILE *)> file(fdopen(fd, "rb"), fclose);
+    if (!file) {
+        close(fd);
+        return -1;
+    }
     std::string text;
     char chunk[4096];
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, file.get())) > 0)
         text.append(chunk, got);
+    if (ferror(file.get()))
+        return -1;
     synth_load_song_text(std::move(text));
     return 0;
 }

@@ -123,7 +123,9 @@ int32_t synth_step_length_of(int sample_rate, int tempo);
 // Step the mixer is playing, as the director reads it.
 int32_t synth_song_position();
 
-// Reads the song file into the synthesiser: 0, or -1 when it cannot be opened.
+// Reads the song file into the synthesiser: 0, or -1 with errno set when it
+// cannot be opened or read or is not a regular file (EISDIR for a
+// directory, EINVAL for any other kind).
 int synth_load_song(const char *path);
 // Loads song text already in memory, as synth_load_song does with a file's.
 void synth_load_song_text(std::string text);
@@ -139,7 +141,8 @@ void synth_mix(uint8_t *frames, int count);
 void audio_callback(void *userdata, uint8_t *stream, int length);
 
 // Opens the audio device paused, builds the synthesiser and loads
-// "data/hiiri.txt": 0, or -1 after "musa load error!" when it is missing.
+// "data/hiiri.txt": 0, or -1 after "musa load error!" when it is missing
+// or not a regular file.
 int audio_start();
 
 // One breach of the song format's requirements.

@@ -66,4 +66,22 @@ expect_status 0 render "$song" "$tmp/f.wav" --seconds 0.5 --seed 7
 expect_status 1 render "$song" "$tmp/g.wav" --seconds 24400
 grep -q 'do not fit in a WAV file' "$tmp/err" || fail "no message for a too-long WAV: $(cat "$tmp/err")"
 [ -e "$tmp/g.wav" ] && fail "a refused render wrote a file"
+
+# What is not a song file is refused by every command, with the reason: a
+# directory, a FIFO (not waited on).
+mkfifo "$tmp/fifo"
+while read -r file reason; do
+    for command in check info render; do
+        args=("$command" "$file")
+        [ "$command" = render ] && args+=("$tmp/h.wav" --seconds 1)
+        timeout 10 "$tool" "${args[@]}" >"$tmp/out" 2>"$tmp/err"
+        got=$?
+        [ "$got" = 1 ] || fail "status $got, not 1: tobuna-song ${args[*]}"
+        grep -qF "$reason" "$tmp/out" "$tmp/err" || fail "tobuna-song ${args[*]} does not say \"$reason\": $(cat "$tmp/out" "$tmp/err")"
+    done
+done <<EOF_CASES
+$tmp Is a directory
+$tmp/fifo not a regular file
+EOF_CASES
+[ -e "$tmp/h.wav" ] && fail "a refused song rendered a file"
 echo ok
