@@ -280,6 +280,19 @@ TEST(SongLoad, ReadsTheFirst1000NonEmptyLines)
     EXPECT_EQ(synth.patterns[0][0], LIST_END);
 }
 
+TEST(SongLoad, ANulByteEndsTheTextAndIsNoted)
+{
+    using namespace std::string_literals;
+    load_song("bpm:120\np0:c4\0\nt1:p0\n"s);
+    EXPECT_EQ(synth.song_nul_offset, 13);
+    EXPECT_EQ(synth.song_text, "bpm:120\np0:c4");
+    EXPECT_EQ(synth.patterns[0][0], 36);
+    EXPECT_FALSE(synth_voice_in_use(1));  // after the NUL: not read
+    load_song("bpm:120\np0:c4\nt1:p0\n");
+    EXPECT_EQ(synth.song_nul_offset, -1);
+    EXPECT_TRUE(synth_voice_in_use(1));
+}
+
 TEST(SongLoad, OnlyARegularFileIsASong)
 {
     char dir[] = "/tmp/tobuna_songXXXXXX";
@@ -312,6 +325,7 @@ TEST(SongLoad, FromAFile)
     synth_init(44100);
     EXPECT_EQ(synth_load_song(path), 0);
     remove(path);
+    EXPECT_EQ(synth.song_nul_offset, -1);
     EXPECT_EQ(synth.step_length, 5512);
     EXPECT_EQ(synth.song_text, "bpm:120\np0:c4\nt1:p0\n");
     EXPECT_TRUE(synth_voice_in_use(1));

@@ -1,8 +1,9 @@
 // The song loader: tempo, instruments (each rendered once, from its last
 // line, after the last line), patterns and tracks from the song text.
 //
-// The loader is lenient: it reports nothing and accepts any text, but what
-// would make the mixer read or write out of bounds never reaches it.
+// The loader is lenient: it accepts any text (a NUL byte ends it and is
+// only noted in song_nul_offset), but what would make the mixer read or
+// write out of bounds never reaches it.
 // Numbers outside their ranges drop their line or entry, envelope lengths
 // are clamped to 0..SYNTH_SEGMENT_SECONDS seconds, the filter to 0..1, a
 // tempo below 3 counts as 3, and after the last line every track loses the
@@ -175,6 +176,8 @@ static void settle_track(Voice *v)
 
 void synth_load_song_text(std::string text)
 {
+    size_t nul = text.find('\0');
+    synth.song_nul_offset = nul == std::string::npos ? -1 : (int64_t)nul;
     synth.song_text = std::move(text);
     strip_blanks(synth.song_text.data());
     synth.song_text.resize(std::char_traits<char>::length(synth.song_text.c_str()));

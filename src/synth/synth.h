@@ -93,7 +93,8 @@ struct Synth {
     int32_t note_table[SYNTH_NOTES];  // Hz by note code
     Voice voices[SYNTH_VOICES];
     int32_t patterns[SYNTH_PATTERNS][SYNTH_LIST_LENGTH];  // event codes, ended by LIST_END
-    std::string song_text;        // the song file as read, blanks removed
+    std::string song_text;        // the song file as read, blanks removed, up to a NUL byte
+    int64_t song_nul_offset;      // byte of the song file's first NUL byte, where its text ends; -1 none
 };
 
 // The one synthesiser.
@@ -125,7 +126,8 @@ int32_t synth_song_position();
 
 // Reads the song file into the synthesiser: 0, or -1 with errno set when it
 // cannot be opened or read or is not a regular file (EISDIR for a
-// directory, EINVAL for any other kind).
+// directory, EINVAL for any other kind). A NUL byte ends the song text
+// there; its offset is in song_nul_offset, and the load still succeeds.
 int synth_load_song(const char *path);
 // Loads song text already in memory, as synth_load_song does with a file's.
 void synth_load_song_text(std::string text);
@@ -142,7 +144,7 @@ void audio_callback(void *userdata, uint8_t *stream, int length);
 
 // Opens the audio device paused, builds the synthesiser and loads
 // "data/hiiri.txt": 0, or -1 after "musa load error!" when it is missing
-// or not a regular file.
+// or not a regular file. A NUL byte in the song is noted on standard error.
 int audio_start();
 
 // One breach of the song format's requirements.

@@ -98,6 +98,12 @@ bool load(const char *path)
         fprintf(stderr, "tobuna-song: cannot read %s: %s\n", path, read_error());
         return false;
     }
+    // The show plays such a song up to the NUL; here it is an error.
+    if (synth.song_nul_offset >= 0) {
+        fprintf(stderr, "tobuna-song: %s: NUL byte at offset %lld: the song ends there\n", path,
+                (long long)synth.song_nul_offset);
+        return false;
+    }
     return true;
 }
 
