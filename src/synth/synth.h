@@ -8,7 +8,8 @@
 // relaxed order: song_position (written by the mixer) and each voice's
 // transpose, pending_mute and mute (written by the control operations).
 // synth_set_volume, synth_play_note and synth_set_tempo write values the
-// mixer owns: the show never calls them, a tool calls them between mixes.
+// mixer owns: the show never calls them; only the tests (and the song
+// fuzzer) call them, between mixes.
 #pragma once
 
 #include <atomic>
