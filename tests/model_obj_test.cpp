@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -246,6 +247,20 @@ TEST(ObjFile, MaterialLibraryFoundBesideTheObjFile)
     std::string expected = (dir / "thing.obj").string() + ":1: cannot open material library";
     EXPECT_NE(std::string(model_last_error()).find(expected), std::string::npos) << model_last_error();
     EXPECT_EQ(model_load_obj(&m, (dir / "missing.obj").c_str()), -1);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ObjFile, OnlyARegularFileIsRead)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("tobuna-fifo-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string fifo = (dir / "thing.obj").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Model m{};
+    EXPECT_EQ(model_load_obj(&m, fifo.c_str()), -1);  // refused, not waited on
+    EXPECT_EQ(model_last_error(), fifo + ": not a regular file");
+    EXPECT_EQ(model_load_obj(&m, dir.c_str()), -1);
+    EXPECT_EQ(model_last_error(), dir.string() + ": not a regular file");
     std::filesystem::remove_all(dir);
 }
 
