@@ -250,6 +250,37 @@ TEST(ObjFile, MaterialLibraryFoundBesideTheObjFile)
     std::filesystem::remove_all(dir);
 }
 
+TEST(ObjFile, ANulByteIsAnErrorNamingItsOffset)
+{
+    using namespace std::string_literals;
+    auto dir = std::filesystem::temp_directory_path() / ("tobuna-nul-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string obj = (dir / "thing.obj").string(), mtl = (dir / "thing.mtl").string();
+    struct {
+        std::string obj_text, mtl_text, message;
+    } cases[] = {
+        // The text after the NUL would have been left out.
+        {"v 0 0 0\r\nv 1 0 0\n\0f 1 2 1\n"s, "", obj + ":3: NUL byte at offset 17"},
+        {"\0"s, "", obj + ":1: NUL byte at offset 0"},
+        {"mtllib thing.mtl\nv 0 0 0\no a\ng g\nusemtl paint\nf 1 1 1\n", "newmtl paint\nKd 0 1\0 0\n"s,
+         mtl + ":2: NUL byte at offset 19"},
+    };
+    for (auto &c : cases) {
+        std::ofstream(obj, std::ios::binary) << c.obj_text;
+        std::ofstream(mtl, std::ios::binary) << c.mtl_text;
+        Model m{};
+        EXPECT_EQ(model_load_obj(&m, obj.c_str()), -1);
+        EXPECT_EQ(m.objects, nullptr);
+        EXPECT_EQ(model_last_error(), c.message);
+    }
+    // Any binary file is refused at its first NUL byte.
+    Model m{};
+    EXPECT_EQ(model_load_obj(&m, "/bin/sh"), -1);
+    EXPECT_NE(std::string(model_last_error()).find("/bin/sh:1: NUL byte at offset"), std::string::npos)
+        << model_last_error();
+    std::filesystem::remove_all(dir);
+}
+
 TEST(ObjFile, OnlyARegularFileIsRead)
 {
     auto dir = std::filesystem::temp_directory_path() / ("tobuna-fifo-" + std::to_string(getpid()));

@@ -246,6 +246,21 @@ int parse_mtl_text(Model *model, char *text, const char *source)
     });
 }
 
+// Refuses a file's text that holds a NUL byte, where the parser would stop
+// short: "SOURCE:LINE: NUL byte at offset N", LINE the NUL's line.
+int refuse_nul(const char *text, size_t length, const char *source)
+{
+    const char *nul = static_cast<const char *>(memchr(text, '\0', length));
+    if (!nul)
+        return 0;
+    int line = 1;
+    for (const char *p = text; p < nul; p++)
+        line += *p == '\n' || (*p == '\r' && p[1] != '\n');
+    model_set_error("%s:%d: NUL byte at offset %zu", source, line,
+                    (size_t)(nul - text));
+    return -1;
+}
+
 int load_material_library(ObjParse *parse, std::string_view name)
 {
     std::string path(name);
@@ -262,6 +277,10 @@ int load_material_library(ObjParse *parse, std::string_view name)
     }
     if (!text)
         return fail(parse, "cannot open material library \"%s\"", name);
+    if (refuse_nul(text, length, path.c_str()) != 0) {
+        free(text);
+        return -1;
+    }
     int line = parse->line;
     int result = parse_mtl_text(parse->model, text, path.c_str());
     parse->line = line;
@@ -554,6 +573,10 @@ int model_load_obj(Model *model, const char *path)
     if (!text) {
         std::string reason = model_last_error();
         model_set_error("%s: %s", path, reason.c_str());
+        return -1;
+    }
+    if (refuse_nul(text, length, path) != 0) {
+        free(text);
         return -1;
     }
     int result = model_parse_obj(model, text, nullptr, path);

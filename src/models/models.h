@@ -129,7 +129,8 @@ ModelObject *model_find_object(Model *model, const char *name);
 void model_free(Model *model);
 
 // Reads an OBJ file and the material libraries it names: 0, or -1 (the
-// reason in model_last_error) with the model empty.
+// reason in model_last_error) with the model empty. A NUL byte in any of
+// the files is an error that names its line and byte offset.
 int model_load_obj(Model *model, const char *path);
 // Builds the model from NUL-terminated OBJ text, which is cut into lines in
 // place. mtl_text, when given, serves every "mtllib" line; otherwise each

@@ -51,6 +51,15 @@ expect 1 "$tool" convert huge.obj out.dump
 grep -q '^huge.obj: vertex 1 has a coordinate of magnitude above 32766$' err || fail "magnitude message: $(cat err)"
 [ ! -e out.dump ] || fail "a model outside the limits was written"
 
+# Text after a NUL byte would be lost: the NUL is an error naming its offset,
+# and so any binary file is refused.
+printf 'v 0 0 0\nv 1 0 0\n\000v 0 1 0\nf 1 2 3\n' >nul.obj
+expect 1 "$tool" convert nul.obj out.dump
+grep -q '^nul.obj:3: NUL byte at offset 16$' err || fail "NUL byte message: $(cat err)"
+expect 1 "$tool" convert /bin/ls out.dump
+grep -q '^/bin/ls:1: NUL byte at offset [0-9]*$' err || fail "binary file message: $(cat err)"
+[ ! -e out.dump ] || fail "a file with a NUL byte was converted"
+
 printf 'o\x01' >broken.dump
 expect 1 "$tool" info broken.dump
 grep -q '^broken.dump: byte 2: vertex count cut short$' err || fail "broken dump message: $(cat err)"
