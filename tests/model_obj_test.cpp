@@ -85,6 +85,46 @@ TEST(ObjFaces, AddedFaceNormalIsTheUnitNormalOfTheWinding)
     model_free(&m);
 }
 
+TEST(ObjFaces, EveryFaceWithoutNormalsGetsItsOwn)
+{
+    // Many faces across objects and groups, by turns without normals, with
+    // them, and with some corners lacking one; the added normals follow the
+    // text's one normal in the pool, one per face that lacks any.
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 -1\n";
+    const char *faces[] = {"f 1 2 3\n", "f 1//1 2//1 3//1\n", "f 1//1 3 2\n"};
+    for (int i = 0; i < 30000; i++) {
+        if (i % 1000 == 0)
+            text += (i % 2000 == 0 ? "o obj" : "g group") + std::to_string(i) + "\n";
+        text += faces[i % 3];
+    }
+    Model m{};
+    ASSERT_EQ(parse_obj(&m, text), 0) << model_last_error();
+    EXPECT_EQ(m.normal_count, 1 + 20000);
+    std::vector<int> uses(m.normal_count, 0);
+    int face_count = 0;
+    for (ModelObject *o = m.objects; o; o = o->next) {
+        for (ModelGroup *g = o->groups; g; g = g->next) {
+            for (ModelFace *f = g->faces; f; f = f->next, face_count++) {
+                int added = f->normal_indices[f->corner_count - 1];
+                ASSERT_GE(added, 0);
+                ASSERT_LT(added, m.normal_count);
+                if (added == 0)
+                    continue;  // the text's normal throughout
+                uses[added]++;
+                // The face's own normal: 1 2 3 winds to +z, 1 3 2 to -z.
+                float z = f->vertex_indices[1] == 1 ? 1.0f : -1.0f;
+                EXPECT_EQ(m.normals[3 * added + 2], z);
+                EXPECT_EQ(f->normal_indices[0], f->vertex_indices[1] == 1 ? added : 0);
+            }
+        }
+    }
+    EXPECT_EQ(face_count, 30000);
+    for (int n = 1; n < m.normal_count; n++)
+        ASSERT_EQ(uses[n], 1) << n;
+    EXPECT_EQ(model_check_storable(&m), 0) << model_last_error();
+    model_free(&m);
+}
+
 // A text of the usual nesting with lines separated by sep.
 std::string nested(const char *sep)
 {

@@ -454,17 +454,38 @@ int obj_line(ObjParse *parse, std::string_view rest)
     return 0;
 }
 
+// Whether a face has a corner without a normal.
+bool lacks_normal(const ModelFace *f)
+{
+    for (int i = 0; i < f->corner_count; i++)
+        if (f->normal_indices[i] < 0)
+            return true;
+    return false;
+}
+
 // Adds one normal per face that has corners without one: the face's unit
-// normal by Newell's method (counter-clockwise seen from the front).
+// normal by Newell's method (counter-clockwise seen from the front). The
+// pool grows once, by the count of such faces.
 int add_face_normals(Model *model)
 {
+    size_t missing = 0;
+    for (ModelObject *o = model->objects; o; o = o->next)
+        for (ModelGroup *g = o->groups; g; g = g->next)
+            for (ModelFace *f = g->faces; f; f = f->next)
+                missing += lacks_normal(f);
+    if (missing == 0)
+        return 0;
+    float *grown = static_cast<float *>(
+        realloc(model->normals, sizeof(float) * 3 * ((size_t)model->normal_count + missing)));
+    if (!grown) {
+        model_set_error("no memory for face normals");
+        return -1;
+    }
+    model->normals = grown;
     for (ModelObject *o = model->objects; o; o = o->next) {
         for (ModelGroup *g = o->groups; g; g = g->next) {
             for (ModelFace *f = g->faces; f; f = f->next) {
-                int missing = 0;
-                for (int i = 0; i < f->corner_count; i++)
-                    missing |= f->normal_indices[i] < 0;
-                if (!missing)
+                if (!lacks_normal(f))
                     continue;
                 double nx = 0, ny = 0, nz = 0;
                 for (int i = 0; i < f->corner_count; i++) {
@@ -484,14 +505,7 @@ int add_face_normals(Model *model)
                     nx = ny = 0;
                     nz = 1;
                 }
-                float *grown = static_cast<float *>(
-                    realloc(model->normals, sizeof(float) * 3 * ((size_t)model->normal_count + 1)));
-                if (!grown) {
-                    model_set_error("no memory for face normals");
-                    return -1;
-                }
-                model->normals = grown;
-                float *n = grown + 3 * model->normal_count;
+                float *n = model->normals + 3 * model->normal_count;
                 n[0] = (float)nx;
                 n[1] = (float)ny;
                 n[2] = (float)nz;
