@@ -141,8 +141,9 @@ int model_parse_obj(Model *model, char *text, char *mtl_text, const char *obj_pa
 int model_parse_mtl(Model *model, char *text);
 
 // Whether the model can be stored as a dump file and read back whole: the
-// format's limits, finite coordinates, indices within the pools, a material
-// for every group, a group for every pivot, a face for every light.
+// format's limits, finite coordinates and material values, indices within
+// the pools, a material for every group, a group for every pivot, a face
+// for every light.
 // 0, or -1 with the reason in model_last_error.
 int model_check_storable(const Model *model);
 // Writes the model as a dump file: 0, or -1 when no model is given, it is

@@ -60,6 +60,13 @@ expect 1 "$tool" convert /bin/ls out.dump
 grep -q '^/bin/ls:1: NUL byte at offset [0-9]*$' err || fail "binary file message: $(cat err)"
 [ ! -e out.dump ] || fail "a file with a NUL byte was converted"
 
+# Material values must be finite numbers, like coordinates.
+printf 'newmtl red\nKd nan 0 0\n' >nan.mtl
+printf 'mtllib nan.mtl\nv 0 0 0\nusemtl red\nf 1 1 1\n' >nan.obj
+expect 1 "$tool" convert nan.obj out.dump
+grep -q '^nan.obj: material "red" has a value that is not a finite number in its diffuse colour (Kd)$' err || fail "NaN material message: $(cat err)"
+[ ! -e out.dump ] || fail "a material with NaN was written"
+
 printf 'o\x01' >broken.dump
 expect 1 "$tool" info broken.dump
 grep -q '^broken.dump: byte 2: vertex count cut short$' err || fail "broken dump message: $(cat err)"
