@@ -281,8 +281,10 @@ TEST(DumpParse, BrokenImagesFailWithAReasonAndLeaveTheModelEmpty)
     } cases[] = {
         {"nothing", DumpImage(), "byte 0: header cut short"},
         {"scale 0", DumpImage().header(0, {}, {}).end(), "scale is 0"},
-        {"vertices cut short", DumpImage().u16(1).u32(2).u16(0), "2 vertexs do not fit"},
-        {"huge normal count", DumpImage().u16(1).u32(0).u32(0xFFFFFFFF), "normals do not fit"},
+        {"vertices cut short", DumpImage().u16(1).u32(2).u16(0), "byte 2: 2 vertices do not fit in the 2 bytes left"},
+        {"one vertex cut short", DumpImage().u16(1).u32(1).u16(0), "byte 2: 1 vertex does not fit in the 2 bytes left"},
+        {"huge normal count", DumpImage().u16(1).u32(0).u32(0xFFFFFFFF),
+         "byte 6: 4294967295 normals do not fit in the 0 bytes left"},
         {"group before object", DumpImage().header(1, {}, {}).material("m").group("g", "m", {}),
          "byte 57: group before any object"},
         {"unknown material", DumpImage().header(1, {}, {}).material("m").object("o").group("g", "n", {}),
