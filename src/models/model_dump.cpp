@@ -254,7 +254,8 @@ int model_parse_dump(Model *model, const uint8_t *image, size_t length)
         return fail(&parse, 0, "scale is 0");
     float scale = (float)scale_value;
 
-    if (read_pool(&parse, scale, &model->vertices, &model->vertex_count, {"vertex", "vertices"}) != 0 ||
+    if (read_pool(&parse, scale, &model->vertices, &model->vertex_count,
+                  {"vertex", "vertices"}) != 0 ||
         read_pool(&parse, scale, &model->normals, &model->normal_count, {"normal", "normals"}) != 0)
         return model_fail(model);
 

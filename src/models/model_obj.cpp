@@ -256,8 +256,7 @@ int refuse_nul(const char *text, size_t length, const char *source)
     int line = 1;
     for (const char *p = text; p < nul; p++)
         line += *p == '\n' || (*p == '\r' && p[1] != '\n');
-    model_set_error("%s:%d: NUL byte at offset %zu", source, line,
-                    (size_t)(nul - text));
+    model_set_error("%s:%d: NUL byte at offset %zu", source, line, (size_t)(nul - text));
     return -1;
 }
 
