@@ -5,8 +5,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -62,6 +64,55 @@ TEST_F(AudioStart, MissingSongIsALoadError)
     EXPECT_EQ(audio_start(), -1);
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "musa load error!\n");
+}
+
+// A directory made for one test, with data/ in it; removed afterwards.
+struct ScratchDir {
+    char path[32] = "/tmp/tobuna_audioXXXXXX";
+    ScratchDir()
+    {
+        if (mkdtemp(path))
+            mkdir((std::string(path) + "/data").c_str(), 0700);
+    }
+    ~ScratchDir()
+    {
+        std::string command = std::string("rm -rf ") + path;
+        if (system(command.c_str()) != 0)
+            fprintf(stderr, "cannot remove %s\n", path);
+    }
+};
+
+TEST_F(AudioStart, ADirectoryForTheSongIsALoadError)
+{
+    ScratchDir scratch;
+    ASSERT_EQ(mkdir((std::string(scratch.path) + "/data/hiiri.txt").c_str(), 0700), 0);
+    ASSERT_EQ(chdir(scratch.path), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(audio_start(), -1);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "musa load error!\n");
+}
+
+TEST_F(AudioStart, ANulByteEndsTheSongWithANoteOnStandardError)
+{
+    ScratchDir scratch;
+    FILE *song = fopen((std::string(scratch.path) + "/data/hiiri.txt").c_str(), "wb");
+    ASSERT_NE(song, nullptr);
+    const char text[] = "bpm:125\ni1:sini,1,0,9,1,0\np0:c4\nt1:p0\n\0t2:p0\n";
+    fwrite(text, 1, sizeof text - 1, song);
+    fclose(song);
+    ASSERT_EQ(chdir(scratch.path), 0);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int result = audio_start();
+    fflush(stdout);
+    std::string out = testing::internal::GetCapturedStdout();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, 0);  // the show plays what comes before the NUL
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "data/hiiri.txt: NUL byte at offset 38: the song ends there\n");
+    EXPECT_TRUE(synth_voice_in_use(1));
+    EXPECT_FALSE(synth_voice_in_use(2));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -81,6 +82,46 @@ TEST(ObjFaces, AddedFaceNormalIsTheUnitNormalOfTheWinding)
     EXPECT_EQ(n_front[2], 1.0f);
     EXPECT_EQ(n_back[2], -1.0f);
     EXPECT_EQ(n_front[0], 0.0f);
+    model_free(&m);
+}
+
+TEST(ObjFaces, EveryFaceWithoutNormalsGetsItsOwn)
+{
+    // Many faces across objects and groups, by turns without normals, with
+    // them, and with some corners lacking one; the added normals follow the
+    // text's one normal in the pool, one per face that lacks any.
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 -1\n";
+    const char *faces[] = {"f 1 2 3\n", "f 1//1 2//1 3//1\n", "f 1//1 3 2\n"};
+    for (int i = 0; i < 30000; i++) {
+        if (i % 1000 == 0)
+            text += (i % 2000 == 0 ? "o obj" : "g group") + std::to_string(i) + "\n";
+        text += faces[i % 3];
+    }
+    Model m{};
+    ASSERT_EQ(parse_obj(&m, text), 0) << model_last_error();
+    EXPECT_EQ(m.normal_count, 1 + 20000);
+    std::vector<int> uses(m.normal_count, 0);
+    int face_count = 0;
+    for (ModelObject *o = m.objects; o; o = o->next) {
+        for (ModelGroup *g = o->groups; g; g = g->next) {
+            for (ModelFace *f = g->faces; f; f = f->next, face_count++) {
+                int added = f->normal_indices[f->corner_count - 1];
+                ASSERT_GE(added, 0);
+                ASSERT_LT(added, m.normal_count);
+                if (added == 0)
+                    continue;  // the text's normal throughout
+                uses[added]++;
+                // The face's own normal: 1 2 3 winds to +z, 1 3 2 to -z.
+                float z = f->vertex_indices[1] == 1 ? 1.0f : -1.0f;
+                EXPECT_EQ(m.normals[3 * added + 2], z);
+                EXPECT_EQ(f->normal_indices[0], f->vertex_indices[1] == 1 ? added : 0);
+            }
+        }
+    }
+    EXPECT_EQ(face_count, 30000);
+    for (int n = 1; n < m.normal_count; n++)
+        ASSERT_EQ(uses[n], 1) << n;
+    EXPECT_EQ(model_check_storable(&m), 0) << model_last_error();
     model_free(&m);
 }
 
@@ -246,6 +287,51 @@ TEST(ObjFile, MaterialLibraryFoundBesideTheObjFile)
     std::string expected = (dir / "thing.obj").string() + ":1: cannot open material library";
     EXPECT_NE(std::string(model_last_error()).find(expected), std::string::npos) << model_last_error();
     EXPECT_EQ(model_load_obj(&m, (dir / "missing.obj").c_str()), -1);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ObjFile, ANulByteIsAnErrorNamingItsOffset)
+{
+    using namespace std::string_literals;
+    auto dir = std::filesystem::temp_directory_path() / ("tobuna-nul-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string obj = (dir / "thing.obj").string(), mtl = (dir / "thing.mtl").string();
+    struct {
+        std::string obj_text, mtl_text, message;
+    } cases[] = {
+        // The text after the NUL would have been left out.
+        {"v 0 0 0\r\nv 1 0 0\n\0f 1 2 1\n"s, "", obj + ":3: NUL byte at offset 17"},
+        {"\0"s, "", obj + ":1: NUL byte at offset 0"},
+        {"mtllib thing.mtl\nv 0 0 0\no a\ng g\nusemtl paint\nf 1 1 1\n", "newmtl paint\nKd 0 1\0 0\n"s,
+         mtl + ":2: NUL byte at offset 19"},
+    };
+    for (auto &c : cases) {
+        std::ofstream(obj, std::ios::binary) << c.obj_text;
+        std::ofstream(mtl, std::ios::binary) << c.mtl_text;
+        Model m{};
+        EXPECT_EQ(model_load_obj(&m, obj.c_str()), -1);
+        EXPECT_EQ(m.objects, nullptr);
+        EXPECT_EQ(model_last_error(), c.message);
+    }
+    // Any binary file is refused at its first NUL byte.
+    Model m{};
+    EXPECT_EQ(model_load_obj(&m, "/bin/sh"), -1);
+    EXPECT_NE(std::string(model_last_error()).find("/bin/sh:1: NUL byte at offset"), std::string::npos)
+        << model_last_error();
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ObjFile, OnlyARegularFileIsRead)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("tobuna-fifo-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string fifo = (dir / "thing.obj").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Model m{};
+    EXPECT_EQ(model_load_obj(&m, fifo.c_str()), -1);  // refused, not waited on
+    EXPECT_EQ(model_last_error(), fifo + ": not a regular file");
+    EXPECT_EQ(model_load_obj(&m, dir.c_str()), -1);
+    EXPECT_EQ(model_last_error(), dir.string() + ": not a regular file");
     std::filesystem::remove_all(dir);
 }
 

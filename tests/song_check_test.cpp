@@ -79,6 +79,18 @@ TEST(SongCheck, LinesPastTheThousandth)
     EXPECT_EQ(problems_of(text), "1001: beyond the 1000th non-empty line: this and what follows is not read\n");
 }
 
+TEST(SongCheck, ANulByteEndsTheSong)
+{
+    using namespace std::string_literals;
+    const std::string song = "bpm:125\ni1:sini,1,0,0,1,0\np0:c4\nt1:p0\n"s;
+    EXPECT_EQ(problems_of(song + "\0i2:sini,1,0,0,1,0\n"s), "5: NUL byte at offset 38: the song ends there\n");
+    // Cut inside a line, what the loader reads is checked as it stands.
+    EXPECT_EQ(problems_of("bpm:125\ni1:sini,1,0,0,1,0\np0:c4\nt1:\0p0\n"s),
+              "4: track 1 without entries: no voice after it is heard\n"
+              "4: NUL byte at offset 35: the song ends there\n");
+    EXPECT_EQ(problems_of("\0"s), "0: no tempo line\n1: NUL byte at offset 0: the song ends there\n");
+}
+
 TEST(SongCheck, TheShowsSongIsClean)
 {
     FILE *file = fopen(TOBUNA_SOURCE_DIR "/data/hiiri.txt", "rb");

@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -276,6 +280,40 @@ TEST(SongLoad, ReadsTheFirst1000NonEmptyLines)
     EXPECT_EQ(synth.patterns[0][0], LIST_END);
 }
 
+TEST(SongLoad, ANulByteEndsTheTextAndIsNoted)
+{
+    using namespace std::string_literals;
+    load_song("bpm:120\np0:c4\0\nt1:p0\n"s);
+    EXPECT_EQ(synth.song_nul_offset, 13);
+    EXPECT_EQ(synth.song_text, "bpm:120\np0:c4");
+    EXPECT_EQ(synth.patterns[0][0], 36);
+    EXPECT_FALSE(synth_voice_in_use(1));  // after the NUL: not read
+    load_song("bpm:120\np0:c4\nt1:p0\n");
+    EXPECT_EQ(synth.song_nul_offset, -1);
+    EXPECT_TRUE(synth_voice_in_use(1));
+}
+
+TEST(SongLoad, OnlyARegularFileIsASong)
+{
+    char dir[] = "/tmp/tobuna_songXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string fifo = std::string(dir) + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    synth_init(44100);
+    errno = 0;
+    EXPECT_EQ(synth_load_song(dir), -1);
+    EXPECT_EQ(errno, EISDIR);
+    errno = 0;
+    EXPECT_EQ(synth_load_song(fifo.c_str()), -1);  // refused, not waited on
+    EXPECT_EQ(errno, EINVAL);
+    errno = 0;
+    EXPECT_EQ(synth_load_song((std::string(dir) + "/none").c_str()), -1);
+    EXPECT_EQ(errno, ENOENT);
+    remove(fifo.c_str());
+    rmdir(dir);
+    EXPECT_EQ(synth.step_length, 0);  // nothing loaded
+}
+
 TEST(SongLoad, FromAFile)
 {
     char path[] = "/tmp/tobuna_songXXXXXX";
@@ -287,9 +325,82 @@ TEST(SongLoad, FromAFile)
     synth_init(44100);
     EXPECT_EQ(synth_load_song(path), 0);
     remove(path);
+    EXPECT_EQ(synth.song_nul_offset, -1);
     EXPECT_EQ(synth.step_length, 5512);
     EXPECT_EQ(synth.song_text, "bpm:120\np0:c4\nt1:p0\n");
     EXPECT_TRUE(synth_voice_in_use(1));
 }
 
 }  // namespace
+
+// A song that redefines its instruments again and again, with tempo lines,
+// unknown waveform names and out-of-range instrument numbers between the
+// definitions: each instrument must sound as its last line defines it, with
+// the echo of the tempo in force at that line and the waveform carried over
+// from the line before it.
+std::string redefining_song()
+{
+    std::string text =
+        "i7:saha,30,0,900,300,0,0,10\n"  // before any tempo: no echo unless redefined
+        "i8:sini,20,0,700,200,0\n"
+        "bpm:120\n"
+        "i1:saha,200,100,2000,4000,0,0,60,30\n"
+        "i2:kohina,10,0,0,1500,0,-40,40\n"
+        "bpm:90\n"
+        "i1:sini,300,50,3000,2000,150,5,20\n"
+        "i3:bogus,100,0,1000,1000,0,0\n"     // sine, from i1's line
+        "i2:kantti,50,20,800,900,0,10\n"     // keeps the pan of 40
+        "i40:kohina,10,0,10,10,0\n"          // ignored, waveform too
+        "i4:bogus,5,0,400,100,0\n"           // still the square
+        "bpm:140\n"
+        "i3:saha,20,0,500,600,300,0,70,10\n"
+        "i1:kohina,40,10,2000,3000,0,-3\n"
+        "i-1:sini,1,0,1,1,0\n"
+        "i5:bogus,100,0,4000,100,0\n"        // noise, from i1's line
+        "bpm:125\n"
+        "i7:kantti,30,0,900,300,0,0,,5\n"
+        "i6:sini,10,0,200,50,50,0,50,0\n";
+    const char *const waves[] = {"kantti", "sini", "saha", "kohina", "bogus"};
+    for (int i = 0; i < 300; i++) {
+        if (i % 37 == 36)
+            text += "bpm:" + std::to_string(80 + i % 90) + "\n";
+        int voice = 1 + i * 7 % 6;
+        text += "i" + std::to_string(voice) + ":" + waves[i % 5] + "," + std::to_string(5 + i % 40) +
+                "," + std::to_string(i % 13) + "," + std::to_string(300 + 17 * i) + "," +
+                std::to_string(100 + 3 * i) + "," + std::to_string(i % 4 == 0 ? 0 : 20 * i) + "," +
+                std::to_string(i % 3 - 1) + (i % 4 == 1 ? "," + std::to_string(i % 100) : "") + "\n";
+    }
+    text += "i5:sini,0,0,0,0,0\n"  // one silent sample
+            "i5:saha,100,200,3000,2000,0,0\n"
+            "p0:echo1,c3,-,e3,-,g3,stop,-,echo0,c4\n"
+            "p1:c2,vol,80,-,D2,sld,5,-,-,c2,stop\n"
+            "p2:echo1,c4,e4,g4,c5,-,-,-,-\n"
+            "p3:G3,-,-,-,echo1,a3,-,-,stop\n"
+            "t1:p0,p1,loop\nt2:p1,p2,loop\nt3:p2,loop\nt4:p3,p0,loop\n"
+            "t5:p0,loop\nt6:p1,p3,loop\nt7:p2,p0,loop\nt8:p3,loop\n";
+    return text;
+}
+
+// FNV-1a of mixed frames.
+uint64_t mix_checksum(int frames)
+{
+    std::vector<uint8_t> bytes((size_t)frames * 4);
+    synth_mix(bytes.data(), frames);
+    uint64_t hash = 14695981039346656037ull;
+    for (uint8_t b : bytes)
+        hash = (hash ^ b) * 1099511628211ull;
+    return hash;
+}
+
+TEST(SongLoad, RedefinedInstrumentsMixAsTheirLastLines)
+{
+    // The checksum of the mix from the loader that rendered every
+    // instrument line as it was read.
+    load_song(redefining_song());
+    EXPECT_EQ(mix_checksum(6 * 44100), 0xd6097002efb7b668ull);
+    EXPECT_EQ(synth.voices[1].echo_length, 12600);  // from the tempo at its last line
+    EXPECT_EQ(synth.voices[7].echo_length, 15876);
+    EXPECT_EQ(synth.voices[8].echo_length, 0);
+    EXPECT_EQ(synth.voices[2].filter, 0.0f);
+    EXPECT_EQ(synth.voices[1].filter, 0.3f);        // from its first line
+}

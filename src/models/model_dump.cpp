@@ -74,19 +74,26 @@ int read_name(DumpParse *parse, char *out, const char *what)
     return 0;
 }
 
+// A pool's element in messages, as one and as several.
+struct PoolNoun {
+    const char *one;
+    const char *many;
+};
+
 // One pool: a count, then count (x, y, z) triples of signed 16-bit values,
 // each divided by the scale in single precision.
-int read_pool(DumpParse *parse, float scale, float **pool, int *count, const char *what)
+int read_pool(DumpParse *parse, float scale, float **pool, int *count, PoolNoun noun)
 {
     long at = offset_of(parse);
     uint32_t n = dump_read_uint(&parse->cursor, 4);
     if (parse->cursor.failed) {
-        model_set_error("byte %ld: %s count cut short", at, what);
+        model_set_error("byte %ld: %s count cut short", at, noun.one);
         return -1;
     }
+    const char *name = n == 1 ? noun.one : noun.many;
     if (n > bytes_left(parse) / 6) {
-        model_set_error("byte %ld: %u %ss do not fit in the %zu bytes left", at, n, what,
-                        bytes_left(parse));
+        model_set_error("byte %ld: %u %s %s not fit in the %zu bytes left", at, n, name,
+                        n == 1 ? "does" : "do", bytes_left(parse));
         return -1;
     }
     *count = (int)n;
@@ -95,7 +102,7 @@ int read_pool(DumpParse *parse, float scale, float **pool, int *count, const cha
     *pool = static_cast<float *>(malloc(sizeof(float) * 3 * n));
     if (!*pool) {
         *count = 0;
-        model_set_error("byte %ld: no memory for %u %ss", at, n, what);
+        model_set_error("byte %ld: no memory for %u %s", at, n, name);
         return -1;
     }
     for (uint32_t i = 0; i < 3 * n; i++) {
@@ -247,8 +254,9 @@ int model_parse_dump(Model *model, const uint8_t *image, size_t length)
         return fail(&parse, 0, "scale is 0");
     float scale = (float)scale_value;
 
-    if (read_pool(&parse, scale, &model->vertices, &model->vertex_count, "vertex") != 0 ||
-        read_pool(&parse, scale, &model->normals, &model->normal_count, "normal") != 0)
+    if (read_pool(&parse, scale, &model->vertices, &model->vertex_count,
+                  {"vertex", "vertices"}) != 0 ||
+        read_pool(&parse, scale, &model->normals, &model->normal_count, {"normal", "normals"}) != 0)
         return model_fail(model);
 
     // Records until "q". Unknown bytes are skipped; a section that simply

@@ -246,6 +246,20 @@ int parse_mtl_text(Model *model, char *text, const char *source)
     });
 }
 
+// Refuses a file's text that holds a NUL byte, where the parser would stop
+// short: "SOURCE:LINE: NUL byte at offset N", LINE the NUL's line.
+int refuse_nul(const char *text, size_t length, const char *source)
+{
+    const char *nul = static_cast<const char *>(memchr(text, '\0', length));
+    if (!nul)
+        return 0;
+    int line = 1;
+    for (const char *p = text; p < nul; p++)
+        line += *p == '\n' || (*p == '\r' && p[1] != '\n');
+    model_set_error("%s:%d: NUL byte at offset %zu", source, line, (size_t)(nul - text));
+    return -1;
+}
+
 int load_material_library(ObjParse *parse, std::string_view name)
 {
     std::string path(name);
@@ -262,6 +276,10 @@ int load_material_library(ObjParse *parse, std::string_view name)
     }
     if (!text)
         return fail(parse, "cannot open material library \"%s\"", name);
+    if (refuse_nul(text, length, path.c_str()) != 0) {
+        free(text);
+        return -1;
+    }
     int line = parse->line;
     int result = parse_mtl_text(parse->model, text, path.c_str());
     parse->line = line;
@@ -435,17 +453,38 @@ int obj_line(ObjParse *parse, std::string_view rest)
     return 0;
 }
 
+// Whether a face has a corner without a normal.
+bool lacks_normal(const ModelFace *f)
+{
+    for (int i = 0; i < f->corner_count; i++)
+        if (f->normal_indices[i] < 0)
+            return true;
+    return false;
+}
+
 // Adds one normal per face that has corners without one: the face's unit
-// normal by Newell's method (counter-clockwise seen from the front).
+// normal by Newell's method (counter-clockwise seen from the front). The
+// pool grows once, by the count of such faces.
 int add_face_normals(Model *model)
 {
+    size_t missing = 0;
+    for (ModelObject *o = model->objects; o; o = o->next)
+        for (ModelGroup *g = o->groups; g; g = g->next)
+            for (ModelFace *f = g->faces; f; f = f->next)
+                missing += lacks_normal(f);
+    if (missing == 0)
+        return 0;
+    float *grown = static_cast<float *>(
+        realloc(model->normals, sizeof(float) * 3 * ((size_t)model->normal_count + missing)));
+    if (!grown) {
+        model_set_error("no memory for face normals");
+        return -1;
+    }
+    model->normals = grown;
     for (ModelObject *o = model->objects; o; o = o->next) {
         for (ModelGroup *g = o->groups; g; g = g->next) {
             for (ModelFace *f = g->faces; f; f = f->next) {
-                int missing = 0;
-                for (int i = 0; i < f->corner_count; i++)
-                    missing |= f->normal_indices[i] < 0;
-                if (!missing)
+                if (!lacks_normal(f))
                     continue;
                 double nx = 0, ny = 0, nz = 0;
                 for (int i = 0; i < f->corner_count; i++) {
@@ -465,14 +504,7 @@ int add_face_normals(Model *model)
                     nx = ny = 0;
                     nz = 1;
                 }
-                float *grown = static_cast<float *>(
-                    realloc(model->normals, sizeof(float) * 3 * ((size_t)model->normal_count + 1)));
-                if (!grown) {
-                    model_set_error("no memory for face normals");
-                    return -1;
-                }
-                model->normals = grown;
-                float *n = grown + 3 * model->normal_count;
+                float *n = model->normals + 3 * model->normal_count;
                 n[0] = (float)nx;
                 n[1] = (float)ny;
                 n[2] = (float)nz;
@@ -554,6 +586,10 @@ int model_load_obj(Model *model, const char *path)
     if (!text) {
         std::string reason = model_last_error();
         model_set_error("%s: %s", path, reason.c_str());
+        return -1;
+    }
+    if (refuse_nul(text, length, path) != 0) {
+        free(text);
         return -1;
     }
     int result = model_parse_obj(model, text, nullptr, path);

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 static char last_error[512];  // reason of the last failed load or save
 
@@ -29,9 +31,13 @@ void model_clear_error()
 char *model_read_file(const char *path, size_t *length)
 {
     constexpr long largest = 256L << 20;
-    FILE *file = fopen(path, "rb");
+    // Opened without blocking, so that a FIFO is refused rather than waited on.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    FILE *file = fd < 0 ? nullptr : fdopen(fd, "rb");
     if (!file) {
         model_set_error("cannot open: %s", strerror(errno));
+        if (fd >= 0)
+            close(fd);
         return nullptr;
     }
     struct stat status;

@@ -110,11 +110,40 @@ static bool light_has_direction(const ModelObject *light)
     return true;
 }
 
+// Every value of a material must be a finite number, as the coordinates
+// must: the show would draw with NaN or infinity as given.
+static int check_material(const Material *m)
+{
+    struct Value {
+        const char *what;
+        const float *values;
+        int count;
+    };
+    const Value values[] = {{"ambient colour (Ka)", m->ambient, 4},
+                            {"diffuse colour (Kd)", m->diffuse, 4},
+                            {"specular colour (Ks)", m->specular, 4},
+                            {"dissolve (d)", &m->dissolve, 1},
+                            {"shininess (Ns)", &m->shininess, 1}};
+    for (const Value &v : values) {
+        for (int i = 0; i < v.count; i++) {
+            if (!std::isfinite(v.values[i])) {
+                model_set_error("material \"%s\" has a value that is not a finite number in its %s",
+                                m->name, v.what);
+                return -1;
+            }
+        }
+    }
+    return 0;
+}
+
 int model_check_storable(const Model *model)
 {
     if (check_pool(model->vertices, model->vertex_count, "vertex") != 0 ||
         check_pool(model->normals, model->normal_count, "normal") != 0)
         return -1;
+    for (const Material *m = model->materials; m; m = m->next)
+        if (check_material(m) != 0)
+            return -1;
     for (const ModelObject *o = model->objects; o; o = o->next) {
         for (const ModelGroup *g = o->groups; g; g = g->next)
             if (check_group(model, o, g) != 0)

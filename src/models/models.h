@@ -129,7 +129,8 @@ ModelObject *model_find_object(Model *model, const char *name);
 void model_free(Model *model);
 
 // Reads an OBJ file and the material libraries it names: 0, or -1 (the
-// reason in model_last_error) with the model empty.
+// reason in model_last_error) with the model empty. A NUL byte in any of
+// the files is an error that names its line and byte offset.
 int model_load_obj(Model *model, const char *path);
 // Builds the model from NUL-terminated OBJ text, which is cut into lines in
 // place. mtl_text, when given, serves every "mtllib" line; otherwise each
@@ -140,8 +141,9 @@ int model_parse_obj(Model *model, char *text, char *mtl_text, const char *obj_pa
 int model_parse_mtl(Model *model, char *text);
 
 // Whether the model can be stored as a dump file and read back whole: the
-// format's limits, finite coordinates, indices within the pools, a material
-// for every group, a group for every pivot, a face for every light.
+// format's limits, finite coordinates and material values, indices within
+// the pools, a material for every group, a group for every pivot, a face
+// for every light.
 // 0, or -1 with the reason in model_last_error.
 int model_check_storable(const Model *model);
 // Writes the model as a dump file: 0, or -1 when no model is given, it is

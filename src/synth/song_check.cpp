@@ -170,6 +170,10 @@ std::vector<SongProblem> song_check(std::string_view text)
         check_line(&c, line);
     }
     check_song(&c);
+    size_t nul = text.find('\0');
+    if (nul != std::string_view::npos)
+        report(&c, 1 + (int)std::count(text.begin(), text.begin() + (long)nul, '\n'),
+               "NUL byte at offset " + std::to_string(nul) + ": the song ends there");
     std::stable_sort(c.problems.begin(), c.problems.end(),
                      [](const SongProblem &a, const SongProblem &b) { return a.line < b.line; });
     return c.problems;

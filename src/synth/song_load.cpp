@@ -1,8 +1,9 @@
-// The song loader: tempo, instruments (rendered once, here), patterns and
-// tracks from the song text.
+// The song loader: tempo, instruments (each rendered once, from its last
+// line, after the last line), patterns and tracks from the song text.
 //
-// The loader is lenient: it reports nothing and accepts any text, but what
-// would make the mixer read or write out of bounds never reaches it.
+// The loader is lenient: it accepts any text (a NUL byte ends it and is
+// only noted in song_nul_offset), but what would make the mixer read or
+// write out of bounds never reaches it.
 // Numbers outside their ranges drop their line or entry, envelope lengths
 // are clamped to 0..SYNTH_SEGMENT_SECONDS seconds, the filter to 0..1, a
 // tempo below 3 counts as 3, and after the last line every track loses the
@@ -10,9 +11,13 @@
 #include "synth/song_parse.h"
 #include "synth/synth.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void strip_blanks(char *text)
 {
@@ -91,23 +96,36 @@ static float hundredths(int value)
     return (float)((double)(float)value * 0.01);
 }
 
+// An instrument as its last line defines it, rendered after the last line:
+// a song may redefine an instrument on every line, and rendering each
+// definition would cost up to 16 seconds of samples a line.
+struct PendingInstrument {
+    bool defined;
+    int length[4];    // attack, decay, sustain, release, samples, clamped
+    int ring;         // hundredths of the reference pitch
+    int sweep;
+    int waveform;     // WAVE_*, as carried over at the line
+    int echo_length;  // frames, from the tempo in force at the line
+};
+
 // The instrument line of voice n; the waveform carries over between lines.
-static void load_instrument(int n, std::string_view rest, int *waveform)
+// Pan and filter are set at once, the rest is kept for render_pending.
+static void load_instrument(int n, std::string_view rest, int *waveform, PendingInstrument *pending)
 {
     if (n < 0 || n >= SYNTH_VOICES)
         return;
     Voice *v = &synth.voices[n];
-    v->echo_length = synth.echo_length;
-    v->echo_buffer.assign(v->echo_length, 0.0f);
-    v->echo_live = 0;
     InstrumentFields f = read_instrument(rest);
     if (f.waveform >= 0)
         *waveform = f.waveform;
-    int length[4];
+    PendingInstrument *p = &pending[n];
+    p->defined = true;
     for (int k = 0; k < 4; k++)
-        length[k] = clamp_length(f.length[k]);
-    v->note_length = length[0] + length[1] + length[2] + length[3] + 1;
-    v->note_samples.assign(v->note_length, 0.0f);
+        p->length[k] = clamp_length(f.length[k]);
+    p->ring = f.ring;
+    p->sweep = f.sweep;
+    p->waveform = *waveform;
+    p->echo_length = synth.echo_length;
     if (f.has_pan)
         v->pan = hundredths(f.pan);
     if (f.has_filter) {
@@ -115,7 +133,20 @@ static void load_instrument(int n, std::string_view rest, int *waveform)
         float filter = hundredths(f.filter);
         v->filter = filter < 0.0f ? 0.0f : filter > 1.0f ? 1.0f : filter;
     }
-    render_instrument(length[0], length[1], length[2], length[3], f.ring, f.sweep, n, *waveform);
+}
+
+// Gives voice n its echo ring and renders its note, as its last
+// instrument line defined them.
+static void render_pending(int n, const PendingInstrument &p)
+{
+    Voice *v = &synth.voices[n];
+    v->echo_length = p.echo_length;
+    v->echo_buffer.assign(v->echo_length, 0.0f);
+    v->echo_live = 0;
+    v->note_length = p.length[0] + p.length[1] + p.length[2] + p.length[3] + 1;
+    v->note_samples.assign(v->note_length, 0.0f);
+    render_instrument(p.length[0], p.length[1], p.length[2], p.length[3], p.ring, p.sweep, n,
+                      p.waveform);
 }
 
 // Keeps of a track only what the mixer can play: patterns with at least
@@ -145,11 +176,14 @@ static void settle_track(Voice *v)
 
 void synth_load_song_text(std::string text)
 {
+    size_t nul = text.find('\0');
+    synth.song_nul_offset = nul == std::string::npos ? -1 : (int64_t)nul;
     synth.song_text = std::move(text);
     strip_blanks(synth.song_text.data());
     synth.song_text.resize(std::char_traits<char>::length(synth.song_text.c_str()));
 
     int waveform = WAVE_SQUARE;  // until an instrument line names one
+    PendingInstrument pending[SYNTH_VOICES] = {};
     LineCursor cursor = line_cursor(synth.song_text);
     SongLine line;
     for (int count = 0; count < SYNTH_SONG_LINES && next_line(&cursor, &line); count++) {
@@ -167,7 +201,7 @@ void synth_load_song_text(std::string text)
         int n = keyword_number(parts.keyword);
         switch (parts.keyword[0]) {
         case 'i':
-            load_instrument(n, parts.rest, &waveform);
+            load_instrument(n, parts.rest, &waveform, pending);
             break;
         case 'p':
             if (n >= 0 && n < SYNTH_PATTERNS)
@@ -179,6 +213,9 @@ void synth_load_song_text(std::string text)
             break;
         }
     }
+    for (int n = 0; n < SYNTH_VOICES; n++)
+        if (pending[n].defined)
+            render_pending(n, pending[n]);
     for (Voice &v : synth.voices)
         if (v.track[0] != LIST_END)
             settle_track(&v);
@@ -186,14 +223,33 @@ void synth_load_song_text(std::string text)
 
 int synth_load_song(const char *path)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> file(fopen(path, "rb"), fclose);
-    if (!file)
+    // Opened without blocking, so that a FIFO in the song's place is
+    // refused rather than waited on.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return -1;
+    struct stat status;
+    int error = fstat(fd, &status) != 0  ? errno
+                : S_ISDIR(status.st_mode) ? EISDIR
+                : !S_ISREG(status.st_mode) ? EINVAL
+                                           : 0;
+    if (error != 0) {
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    std::unique_ptr<FILE, int (*)(FILE *)> file(fdopen(fd, "rb"), fclose);
+    if (!file) {
+        close(fd);
+        return -1;
+    }
     std::string text;
     char chunk[4096];
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, file.get())) > 0)
         text.append(chunk, got);
+    if (ferror(file.get()))
+        return -1;
     synth_load_song_text(std::move(text));
     return 0;
 }

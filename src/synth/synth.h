@@ -8,7 +8,8 @@
 // relaxed order: song_position (written by the mixer) and each voice's
 // transpose, pending_mute and mute (written by the control operations).
 // synth_set_volume, synth_play_note and synth_set_tempo write values the
-// mixer owns: the show never calls them, a tool calls them between mixes.
+// mixer owns: the show never calls them; only the tests (and the song
+// fuzzer) call them, between mixes.
 #pragma once
 
 #include <atomic>
@@ -93,7 +94,8 @@ struct Synth {
     int32_t note_table[SYNTH_NOTES];  // Hz by note code
     Voice voices[SYNTH_VOICES];
     int32_t patterns[SYNTH_PATTERNS][SYNTH_LIST_LENGTH];  // event codes, ended by LIST_END
-    std::string song_text;        // the song file as read, blanks removed
+    std::string song_text;        // the song file as read, blanks removed, up to a NUL byte
+    int64_t song_nul_offset;      // byte of the song file's first NUL byte, where its text ends; -1 none
 };
 
 // The one synthesiser.
@@ -123,7 +125,10 @@ int32_t synth_step_length_of(int sample_rate, int tempo);
 // Step the mixer is playing, as the director reads it.
 int32_t synth_song_position();
 
-// Reads the song file into the synthesiser: 0, or -1 when it cannot be opened.
+// Reads the song file into the synthesiser: 0, or -1 with errno set when it
+// cannot be opened or read or is not a regular file (EISDIR for a
+// directory, EINVAL for any other kind). A NUL byte ends the song text
+// there; its offset is in song_nul_offset, and the load still succeeds.
 int synth_load_song(const char *path);
 // Loads song text already in memory, as synth_load_song does with a file's.
 void synth_load_song_text(std::string text);
@@ -144,14 +149,15 @@ void audio_callback(void *userdata, uint8_t *stream, int length);
 void synth_skip_to_step(int32_t step);
 
 // Opens the audio device paused, then synth_start: 0, or -1 after
-// "musa load error!" when the song cannot be loaded.
+// "musa load error!" when the song is missing or not a regular file.
 int audio_start();
 // Opens the audio device paused with the show's parameters (44100 Hz,
 // signed 16-bit big-endian stereo, 1024-frame buffers) and that callback:
 // SDL_OpenAudio's result, 0 or -1.
 int audio_open_device(void (*callback)(void *userdata, uint8_t *stream, int length));
 // Builds the synthesiser and loads "data/hiiri.txt", with no device: 0, or
-// -1 after "musa load error!" when the song cannot be loaded.
+// -1 after "musa load error!" when the song cannot be loaded. A NUL byte
+// in the song is noted on standard error.
 int synth_start();
 
 // One breach of the song format's requirements.

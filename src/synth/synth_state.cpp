@@ -67,6 +67,7 @@ void synth_init(int sample_rate)
     for (auto &pattern : synth.patterns)
         pattern[0] = LIST_END;
     synth.song_text.clear();
+    synth.song_nul_offset = -1;
 }
 
 bool synth_voice_in_use(int voice)

@@ -70,4 +70,25 @@ expect_status 0 render "$song" "$tmp/f.wav" --seconds 0.5 --seed 7
 expect_status 1 render "$song" "$tmp/g.wav" --seconds 24400
 grep -q 'do not fit in a WAV file' "$tmp/err" || fail "no message for a too-long WAV: $(cat "$tmp/err")"
 [ -e "$tmp/g.wav" ] && fail "a refused render wrote a file"
+
+# What is not a song file is refused by every command, with the reason: a
+# directory, a FIFO (not waited on), and text with a NUL byte, which the
+# show would play only up to that byte.
+mkfifo "$tmp/fifo"
+printf 'bpm:125\ni1:sini,1,0,9,1,0\np0:c4\nt1:p0\n\000t2:p0\n' >"$tmp/nul.txt"
+while read -r file reason; do
+    for command in check info render; do
+        args=("$command" "$file")
+        [ "$command" = render ] && args+=("$tmp/h.wav" --seconds 1)
+        timeout 10 "$tool" "${args[@]}" >"$tmp/out" 2>"$tmp/err"
+        got=$?
+        [ "$got" = 1 ] || fail "status $got, not 1: tobuna-song ${args[*]}"
+        grep -qF "$reason" "$tmp/out" "$tmp/err" || fail "tobuna-song ${args[*]} does not say \"$reason\": $(cat "$tmp/out" "$tmp/err")"
+    done
+done <<EOF_CASES
+$tmp Is a directory
+$tmp/fifo not a regular file
+$tmp/nul.txt NUL byte at offset 38: the song ends there
+EOF_CASES
+[ -e "$tmp/h.wav" ] && fail "a refused song rendered a file"
 echo ok

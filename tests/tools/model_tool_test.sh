@@ -51,6 +51,22 @@ expect 1 "$tool" convert huge.obj out.dump
 grep -q '^huge.obj: vertex 1 has a coordinate of magnitude above 32766$' err || fail "magnitude message: $(cat err)"
 [ ! -e out.dump ] || fail "a model outside the limits was written"
 
+# Text after a NUL byte would be lost: the NUL is an error naming its offset,
+# and so any binary file is refused.
+printf 'v 0 0 0\nv 1 0 0\n\000v 0 1 0\nf 1 2 3\n' >nul.obj
+expect 1 "$tool" convert nul.obj out.dump
+grep -q '^nul.obj:3: NUL byte at offset 16$' err || fail "NUL byte message: $(cat err)"
+expect 1 "$tool" convert /bin/ls out.dump
+grep -q '^/bin/ls:1: NUL byte at offset [0-9]*$' err || fail "binary file message: $(cat err)"
+[ ! -e out.dump ] || fail "a file with a NUL byte was converted"
+
+# Material values must be finite numbers, like coordinates.
+printf 'newmtl red\nKd nan 0 0\n' >nan.mtl
+printf 'mtllib nan.mtl\nv 0 0 0\nusemtl red\nf 1 1 1\n' >nan.obj
+expect 1 "$tool" convert nan.obj out.dump
+grep -q '^nan.obj: material "red" has a value that is not a finite number in its diffuse colour (Kd)$' err || fail "NaN material message: $(cat err)"
+[ ! -e out.dump ] || fail "a material with NaN was written"
+
 printf 'o\x01' >broken.dump
 expect 1 "$tool" info broken.dump
 grep -q '^broken.dump: byte 2: vertex count cut short$' err || fail "broken dump message: $(cat err)"
@@ -73,6 +89,64 @@ expect 2 "$tool" render "$src/data/hiiri.dump" x.png --size 0x10
 expect 1 "$tool" title "$tmp/title.png" --time 0   # no data/ here
 grep -q '^data/hiiri.dump: cannot open' err || fail "title without data: $(cat err)"
 expect 2 "$tool" title "$tmp/title.png"
+
+# A main-scene frame from the show's models (run from the repository root).
+# pixels FILE HEX: how many pixels of that colour the PNG holds.
+pixels() {
+    convert "$1" -format %c histogram:info:- | awk -v c="$2" '$3 == c { n += $1 } END { print n + 0 }'
+}
+if command -v convert >/dev/null; then
+    floor_dark='#4C331A' floor_light='#FFFFFF' fence='#DBA866' outline='#000000'
+    scene() { (cd "$src" && "$tool" scene "$@") >"$tmp/out" 2>"$tmp/err"; }
+    scene "$tmp/scene.png" --size 120x90 --steps 60 --glide 0.2 || fail "scene: $(cat "$tmp/err")"
+    [ "$(od -An -tx1 -j12 -N12 "$tmp/scene.png" | tr -d ' \n')" = 49484452000000780000005a ] \
+        || fail "scene is not a 120x90 PNG"
+    # Seen from above: the checkered floor fills most of the frame, the fence
+    # runs round it, and the mice and balls add colours of their own.
+    total=$((120 * 90))
+    dark=$(pixels "$tmp/scene.png" "$floor_dark") light=$(pixels "$tmp/scene.png" "$floor_light")
+    edge=$(pixels "$tmp/scene.png" "$fence") black=$(pixels "$tmp/scene.png" "$outline")
+    others=$((total - dark - light - edge - black))
+    [ $((dark * 5)) -gt $total ] && [ $((light * 5)) -gt $total ] || fail "scene has no floor ($dark dark, $light light)"
+    [ $((edge * 50)) -gt $total ] || fail "scene has no fence ($edge pixels)"
+    [ "$others" -gt 40 ] || fail "scene shows no mice or balls ($others pixels of other colours)"
+    scene "$tmp/empty.png" --size 120x90 --steps 60 --glide 0.2 --mice 0 --balls 0 || fail "empty scene"
+    empty=$(( total - $(pixels "$tmp/empty.png" "$floor_dark") - $(pixels "$tmp/empty.png" "$floor_light") \
+              - $(pixels "$tmp/empty.png" "$fence") - $(pixels "$tmp/empty.png" "$outline") ))
+    [ "$empty" = 0 ] || fail "a scene without mice or balls has $empty pixels of other colours"
+    scene "$tmp/again.png" --size 120x90 --steps 60 --glide 0.2 || fail "scene again"
+    cmp -s "$tmp/scene.png" "$tmp/again.png" || fail "the same scene drew differently"
+    scene "$tmp/follow.png" --size 120x90 --steps 60 --glide 0.2 --camera 3 --follow ball --height 0.3 --tilt 10 \
+        || fail "scene following a ball: $(cat "$tmp/err")"
+    cmp -s "$tmp/scene.png" "$tmp/follow.png" && fail "another camera draws the same frame"
+else
+    fail "the scene checks need ImageMagick's convert"
+fi
+# Bad options: status 2 and the reason.
+while IFS='|' read -r bad reason; do
+    # shellcheck disable=SC2086
+    expect 2 "$tool" scene "$tmp/x.png" $bad
+    grep -qF "tobuna-model: $reason" err || fail "scene $bad: $(cat err)"
+done <<'EOF_CASES'
+--mice -1|--mice takes a count 0 to 1000
+--mice 1001|--mice takes a count 0 to 1000
+--balls x|--balls takes a count 0 to 1000
+--steps 0|--steps takes a count 1 to 1000000
+--camera 7|--camera takes a mode 0 to 6
+--follow cat|--follow takes mouse or ball
+--glide 0|--glide takes seconds above 0
+--seed 1.5|--seed takes a whole number 0 to 4294967295
+--seed -1|--seed takes a whole number 0 to 4294967295
+--size 0x10|--size takes WIDTHxHEIGHT, each 1 to 8192
+--height high|--height takes floor units
+--tilt|unknown option for scene, or an option without its value
+--bogus 1|unknown option for scene, or an option without its value
+EOF_CASES
+expect 2 "$tool" scene
+expect 2 "$tool" scene "$tmp/x.png" "$tmp/y.png"
+[ ! -e "$tmp/x.png" ] || fail "a refused scene wrote a picture"
+expect 1 "$tool" scene "$tmp/x.png" --steps 1   # no data/ here
+grep -q '^data/hiiri.dump: cannot open' err || fail "scene without data: $(cat err)"
 
 # The viewer needs a display: it opens a window and ends on Escape.
 if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then

@@ -12,8 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,17 +53,36 @@ int usage_error(const char *message)
     return EXIT_USAGE;
 }
 
-// Whole file into text; false when it cannot be read.
+// Whole regular file into text; false with errno set when it cannot be
+// opened or read, or is not a regular file (EINVAL; EISDIR for a directory).
 bool read_file(const char *path, std::string *text)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> file(fopen(path, "rb"), fclose);
-    if (!file)
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    struct stat status;
+    int error = fstat(fd, &status) != 0  ? errno
+                : S_ISDIR(status.st_mode) ? EISDIR
+                : !S_ISREG(status.st_mode) ? EINVAL
+                                           : 0;
+    std::unique_ptr<FILE, int (*)(FILE *)> file(error ? nullptr : fdopen(fd, "rb"), fclose);
+    if (!file) {
+        close(fd);
+        if (error)
+            errno = error;
+        return false;
+    }
     char chunk[4096];
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, file.get())) > 0)
         text->append(chunk, got);
     return !ferror(file.get());
+}
+
+// Why a song file could not be read.
+const char *read_error()
+{
+    return errno == EINVAL ? "not a regular file" : strerror(errno);
 }
 
 // A whole decimal integer within lo..hi.
@@ -80,7 +102,13 @@ bool load(const char *path)
 {
     synth_init(SAMPLE_RATE);
     if (synth_load_song(path) != 0) {
-        fprintf(stderr, "tobuna-song: cannot open %s: %s\n", path, strerror(errno));
+        fprintf(stderr, "tobuna-song: cannot read %s: %s\n", path, read_error());
+        return false;
+    }
+    // The show plays such a song up to the NUL; here it is an error.
+    if (synth.song_nul_offset >= 0) {
+        fprintf(stderr, "tobuna-song: %s: NUL byte at offset %lld: the song ends there\n", path,
+                (long long)synth.song_nul_offset);
         return false;
     }
     return true;
@@ -161,7 +189,7 @@ int check(int argc, char **argv)
         return usage_error("check needs one SONG.txt");
     std::string text;
     if (!read_file(argv[0], &text)) {
-        fprintf(stderr, "tobuna-song: cannot read %s: %s\n", argv[0], strerror(errno));
+        fprintf(stderr, "tobuna-song: cannot read %s: %s\n", argv[0], read_error());
         return EXIT_BAD_INPUT;
     }
     std::vector<SongProblem> problems = song_check(text);
