@@ -64,7 +64,7 @@ TEST(HiiriSong, NotesStayInRangeUnderEveryTransposition)
             const int32_t *pattern = synth.patterns[voice.track[i]];
             for (int row = 0; pattern[row] != LIST_END; row++) {
                 int code = pattern[row];
-                if (code == EVENT_VOL || code == EVENT_SLD) {
+                if (code == PATTERN_VOL || code == PATTERN_SLD) {
                     row++;
                     continue;
                 }

@@ -37,17 +37,17 @@ void reference_step_boundary()
             continue;
         const int32_t *pattern = synth.patterns[v->track[v->track_index]];
         int code = pattern[v->row];
-        if (code == EVENT_ECHO1)
+        if (code == PATTERN_ECHO1)
             v->echo_on = 1;
-        else if (code == EVENT_ECHO0)
+        else if (code == PATTERN_ECHO0)
             v->echo_on = 0;
-        else if (code == EVENT_STOP)
+        else if (code == PATTERN_STOP)
             v->phase = -1.0f;
-        else if (code == EVENT_VOL)
+        else if (code == PATTERN_VOL)
             v->volume = (float)((double)pattern[++v->row] * 0.01);
-        else if (code == EVENT_SLD)
+        else if (code == PATTERN_SLD)
             v->slide = (float)((double)pattern[++v->row] * 0.00001);
-        else if (code != EVENT_REST && v->note_length > 0) {
+        else if (code != PATTERN_REST && v->note_length > 0) {
             int k = code + v->transpose;
             k = k < 0 ? 0 : k > 71 ? 71 : k;
             v->phase = 0.0f;

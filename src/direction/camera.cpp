@@ -20,7 +20,7 @@ static constexpr float settled_follow = 0.5f;
 static constexpr double angle_keep = 0.999;   // share of the old angle kept per frame
 static constexpr float follow_tilt = -55.0f;  // degrees, modes 5 and 6
 
-int camera_mode = 1;
+int camera_mode = CAMERA_OVERVIEW;
 float camera_position[3] = {start_position[0], start_position[1], start_position[2]};
 float camera_target[3] = {overview_target[0], overview_target[1], overview_target[2]};
 float camera_angles[2];
@@ -36,7 +36,7 @@ const float no_heading = 0.0f;
 
 void camera_reset()
 {
-    camera_mode = 1;
+    camera_mode = CAMERA_OVERVIEW;
     for (int i = 0; i < 3; i++) {
         camera_position[i] = start_position[i];
         camera_target[i] = overview_target[i];
@@ -111,24 +111,24 @@ static void camera_aim()
     const Vec3 *p = follow_position ? follow_position : &centre;
     const float *heading = follow_heading ? follow_heading : &no_heading;
     switch (camera_mode) {
-    case 0:
+    case CAMERA_CENTRE:
         for (int i = 0; i < 3; i++)
             camera_target[i] = centre_target[i];
         break;
-    case 1:
+    case CAMERA_OVERVIEW:
         for (int i = 0; i < 3; i++)
             camera_target[i] = overview_target[i];
         break;
-    case 2:
-    case 3:
-    case 4:
+    case CAMERA_FOLLOW:
+    case CAMERA_FOLLOW_B:
+    case CAMERA_FOLLOW_C:
         camera_target[0] = -p->x;
         camera_target[1] = -p->y;
         camera_target[2] = camera_height;
         camera_angle_targets[1] = 0.0f;
         break;
-    case 5:
-    case 6:
+    case CAMERA_TILTED:
+    case CAMERA_TILTED_B:
         camera_target[0] = -p->x;
         camera_target[1] = -p->y;
         camera_target[2] = 0.0f;

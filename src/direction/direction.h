@@ -19,6 +19,27 @@ void director_reset();
 // The scene events' start values: no act mice or balls, first variants.
 void scene_events_reset();
 
+// Camera modes.
+enum {
+    CAMERA_CENTRE = 0,      // a close view of the centre
+    CAMERA_OVERVIEW = 1,    // the whole floor
+    CAMERA_FOLLOW = 2,      // 2 to 4: over the followed object at camera height
+    CAMERA_FOLLOW_B = 3,
+    CAMERA_FOLLOW_C = 4,
+    CAMERA_TILTED = 5,      // 5 and 6: over it, tilted down, rolling with its heading
+    CAMERA_TILTED_B = 6,
+    CAMERA_MODES = 7,
+};
+
+// Line formations: where a line of mice enters.
+enum {
+    FORMATION_FROM_PLUS_X = 0,
+    FORMATION_FROM_MINUS_Y = 1,
+    FORMATION_FROM_MINUS_X = 2,
+    FORMATION_FROM_PLUS_X_AGAIN = 3,  // the same spot as FORMATION_FROM_PLUS_X
+    FORMATIONS = 4,
+};
+
 // The scene events of the wandering and the chasing act: code 2, 4, 5, 6, 7
 // or 8 for the 4th, 16th, 32nd, 64th, 128th and 256th steps; just_started
 // is 1 on the events of the act's first 64-step boundary.

@@ -28,16 +28,16 @@ static bool line_place(int formation, int i, float *x, float *y, float *heading)
     double w = show_world.half_width, d = show_world.half_depth, step = i * 0.15;
     *x = *y = 0.0f;
     switch (formation) {
-    case 0:
-    case 3:  // the same spot as formation 0
+    case FORMATION_FROM_PLUS_X:
+    case FORMATION_FROM_PLUS_X_AGAIN:
         *x = (float)(w + step);
         *heading = 180.0f;
         return true;
-    case 1:
+    case FORMATION_FROM_MINUS_Y:
         *y = (float)(-d - step);
         *heading = 90.0f;
         return true;
-    case 2:
+    case FORMATION_FROM_MINUS_X:
         *x = (float)(-w - step);
         *heading = 0.0f;
         return true;
@@ -86,7 +86,7 @@ static void follow_mouse(const Mouse *mouse)
     if (mouse)
         camera_set_followed(&mouse->position, &mouse->heading);
     else
-        camera_set_mode(0);  // nothing to follow: the close view of the centre
+        camera_set_mode(CAMERA_CENTRE);  // nothing to follow: the close view of the centre
 }
 
 static void follow_ball(const Ball *ball, bool with_heading)
@@ -94,13 +94,13 @@ static void follow_ball(const Ball *ball, bool with_heading)
     if (ball)
         camera_set_followed(&ball->position, with_heading ? &ball->heading : nullptr);
     else
-        camera_set_mode(0);
+        camera_set_mode(CAMERA_CENTRE);
 }
 
 void wander_act_event(int code, int just_started)
 {
     switch (code) {
-    case 2:  // every 4 steps: only the act's beginning
+    case EVENT_STEP4:  // every 4 steps: only the act's beginning
         if (!just_started)
             return;
         inertia_target = 0.5f;
@@ -110,27 +110,27 @@ void wander_act_event(int code, int just_started)
         world_send_balls_off(&show_world);
         act_mouse_count = 0;
         camera_glide(100.0f);
-        camera_set_mode(1);
+        camera_set_mode(CAMERA_OVERVIEW);
         {
             float u1 = random_unit();
             float u2 = random_unit();
             wander_variant = (int)(u1 + u2);
         }
         return;
-    case 4:  // every 16 steps: a ball volley with one wanderer
+    case EVENT_STEP16:  // every 16 steps: a ball volley with one wanderer
         if (wander_variant != 1 || act_ball_count > 9)
             return;
-        spawn_wanderer_line((int)(random_unit() * 4.0f), 1);
+        spawn_wanderer_line((int)(random_unit() * (float)FORMATIONS), 1);
         act_mouse_count++;
         for (int side = 0; side < 4; side++)
             ball_create(&show_world, (int)(random_unit() * 4.0f), side);
         act_ball_count += 4;
         return;
-    case 5: {  // every 32 steps: a line of wanderers
+    case EVENT_STEP32: {  // every 32 steps: a line of wanderers
         if (wander_variant == 1)
             return;
         int n = (int)(random_unit() * 4.0f + 1.0f);
-        int formation = (int)(random_unit() * 4.0f);
+        int formation = (int)(random_unit() * (float)FORMATIONS);
         spawn_wanderer_line(formation, n);
         act_mouse_count += n;
         if (act_mouse_count <= 24)
@@ -142,13 +142,13 @@ void wander_act_event(int code, int just_started)
         act_mouse_count = keep;
         return;
     }
-    case 6:  // every 64 steps: a new tilt
+    case EVENT_STEP64:  // every 64 steps: a new tilt
         camera_set_tilt_target(-(random_unit() * 16.0f));
         return;
-    case 7:  // every 128 steps: a new camera
+    case EVENT_STEP128:  // every 128 steps: a new camera
         if (just_started)
             return;
-        camera_set_mode((int)(random_unit() * 7.0f));
+        camera_set_mode((int)(random_unit() * (float)CAMERA_MODES));
         camera_glide(10.0f);
         random_camera_height();
         if (wander_variant == 0)
@@ -168,7 +168,7 @@ static void chase_act_begin()
     world_send_balls_off(&show_world);
     Ball *ball = throw_random_ball();  // none only if memory ran out
     camera_glide(1.0f);
-    camera_set_mode(2);
+    camera_set_mode(CAMERA_FOLLOW);
     follow_ball(ball, false);
     world_send_mice_away(&show_world);
     act_mouse_count = 0;
@@ -187,7 +187,7 @@ static void chase_act_begin()
 void chase_act_event(int code, int just_started)
 {
     switch (code) {
-    case 2:  // every 4 steps: the act's beginning, then one runner or follower
+    case EVENT_STEP4:  // every 4 steps: the act's beginning, then one runner or follower
         if (just_started) {
             chase_act_begin();
             return;
@@ -195,7 +195,7 @@ void chase_act_event(int code, int just_started)
         if (act_mouse_count > 7)
             return;
         {
-            int formation = (int)(random_unit() * 4.0f);
+            int formation = (int)(random_unit() * (float)FORMATIONS);
             if (chase_variant == 2)
                 chain_leader = spawn_follower(&show_world, 0.0f, -show_world.half_depth, 0.0f,
                                               90.0f, chain_leader);
@@ -204,28 +204,28 @@ void chase_act_event(int code, int just_started)
         }
         act_mouse_count++;
         return;
-    case 6: {  // every 64 steps: wanderers from every side, a new camera
+    case EVENT_STEP64: {  // every 64 steps: wanderers from every side, a new camera
         if (just_started)
             return;
-        for (int formation = 0; formation < 4; formation++)
+        for (int formation = 0; formation < FORMATIONS; formation++)
             spawn_wanderer_line(formation, 1);
         float u1 = random_unit();
         float u2 = random_unit();
-        int mode = (int)(u1 + u2 + 5.0f);
+        int mode = (int)(u1 + u2 + (float)CAMERA_TILTED);  // CAMERA_TILTED or CAMERA_TILTED_B
         camera_set_mode(mode);
         camera_glide(1.0f);
         random_camera_height();
         if (!show_world.mice || !show_world.balls) {
-            camera_set_mode(0);
+            camera_set_mode(CAMERA_CENTRE);
             return;
         }
-        if (mode == 5)
+        if (mode == CAMERA_TILTED)
             follow_mouse(world_oldest_mouse(&show_world));
         else
             follow_ball(show_world.balls, false);
         return;
     }
-    case 7:  // every 128 steps: another ball
+    case EVENT_STEP128:  // every 128 steps: another ball
         if (just_started)
             return;
         throw_random_ball();

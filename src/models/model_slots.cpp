@@ -23,7 +23,7 @@ int load_models()
 
 void load_title_assets(int show_flags)
 {
-    if ((show_flags & 0x18) == 0)
+    if ((show_flags & TITLE_BALL_KIND_BITS) == 0)
         model_load_dump(&title_ball_model, "data/jalkapallo2.dump");
     else
         model_load_dump(&title_ball_model, "data/rantapallo.dump");

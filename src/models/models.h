@@ -177,6 +177,15 @@ void draw_glyph(int c);
 // when centre is non-zero.
 void draw_text(const char *text, int centre);
 
+// Bits of show_flags that choose the title's variations.
+enum {
+    TITLE_BALL_MODE_BITS = 0x03,  // 0 wire, 1 solid, 2 and 3 outlined balls
+    TITLE_BALLS_LEFTWARD = 0x04,  // the balls travel toward -x
+    TITLE_BALL_KIND_BITS = 0x18,  // 0: the football, else the beach ball
+    TITLE_MICE_BLUE = 0x20,       // blue mice instead of orange
+    TITLE_MICE_RIGHTWARD_BITS = 0xC0,  // non-zero: the mice walk toward +x
+};
+
 // Loads the six scene models; the result is that of the mouse model:
 // 0, or -1 when it cannot be loaded.
 int load_models();

@@ -33,14 +33,14 @@ TitlePlacement title_ball_placement(double x, int flags, int i)
     double y = 5.0 - (h - 3.0) * (h - 3.0);
     double t = std::fmod(x * 0.005 + 3.0 * i, 10.0);  // travel, every 2000 ms
     double spin = x * (i + 1) * 0.1;
-    if (flags & 0x04)
+    if (flags & TITLE_BALLS_LEFTWARD)
         return {5.0 - t, y, 1.5, spin};
     return {t - 5.0, y, 1.5, -spin};
 }
 
 int title_ball_mode(int flags)
 {
-    switch (flags & 0x03) {
+    switch (flags & TITLE_BALL_MODE_BITS) {
     case 0:
         return DRAW_WIRE;
     case 1:
@@ -72,7 +72,7 @@ double title_word_nod(double x)
 TitlePlacement title_mouse_placement(double x, int flags, int j)
 {
     double r = std::fmod(x * one_300th + 30.0 * j, 42.0);
-    if ((flags & 0xC0) == 0)
+    if ((flags & TITLE_MICE_RIGHTWARD_BITS) == 0)
         return {21.0 - r, -1.0, -3.0 - j, 270.0};
     return {r - 21.0, -1.0, -3.0 - j, 90.0};
 }
@@ -80,7 +80,7 @@ TitlePlacement title_mouse_placement(double x, int flags, int j)
 void title_mouse_colour(int flags, int j, double rgb[3])
 {
     double shade = 0.5 + j * one_30th;
-    if (flags & 0x20) {
+    if (flags & TITLE_MICE_BLUE) {
         rgb[0] = shade;
         rgb[1] = 0.7;
         rgb[2] = 1.0;

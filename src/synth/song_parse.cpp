@@ -106,7 +106,7 @@ int event_code_of(std::string_view token)
     for (int code = 0; code < SYNTH_NAMES - 1; code++)
         if (token == event_names[code])
             return code;
-    return EVENT_REST;
+    return PATTERN_REST;
 }
 
 bool read_tempo(std::string_view rest, int *tempo)
@@ -185,11 +185,11 @@ ListRead read_pattern(std::string_view rest, int32_t *out)
         if (list_full(&read))
             continue;
         int code = event_code_of(field);
-        if (code == EVENT_VOL || code == EVENT_SLD) {
+        if (code == PATTERN_VOL || code == PATTERN_SLD) {
             std::string_view param;
             if (!next_field(&rest, &param)) {
                 read.missing_params++;
-                out[read.entries++] = EVENT_REST;
+                out[read.entries++] = PATTERN_REST;
                 break;
             }
             // The code and its parameter fit together or not at all.
@@ -235,7 +235,7 @@ int pattern_steps(const int32_t *pattern)
 {
     int steps = 0;
     for (int row = 0; row < SYNTH_LIST_LENGTH && pattern[row] != LIST_END; row++) {
-        if (pattern[row] == EVENT_VOL || pattern[row] == EVENT_SLD)
+        if (pattern[row] == PATTERN_VOL || pattern[row] == PATTERN_SLD)
             row++;
         steps++;
     }

@@ -60,7 +60,7 @@ bool next_field(std::string_view *rest, std::string_view *field);
 int song_atoi(std::string_view text);
 // The number after a keyword's first letter.
 int keyword_number(std::string_view keyword);
-// The event code of a pattern token; EVENT_REST for any other token.
+// The event code of a pattern token; PATTERN_REST for any other token.
 int event_code_of(std::string_view token);
 // The tempo field of a "bpm" line's rest; false when there is none.
 bool read_tempo(std::string_view rest, int *tempo);

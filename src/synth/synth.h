@@ -26,14 +26,15 @@ constexpr int SYNTH_NAMES = 78;            // entries of event_names
 constexpr int SYNTH_SONG_LINES = 1000;     // non-empty lines of a song that are read
 constexpr int SYNTH_SEGMENT_SECONDS = 4;   // longest envelope segment, in seconds of samples
 
-// Event codes of a pattern; 0..71 are notes.
+// Event codes of a pattern (apart from the director's scene events); 0..71
+// are notes.
 enum {
-    EVENT_ECHO1 = 72,  // echo_on = 1
-    EVENT_ECHO0 = 73,  // echo_on = 0
-    EVENT_STOP = 74,   // silence the note at once
-    EVENT_VOL = 75,    // volume = next entry x 0.01
-    EVENT_SLD = 76,    // slide = next entry x 0.00001
-    EVENT_REST = 77,   // nothing this step
+    PATTERN_ECHO1 = 72,  // echo_on = 1
+    PATTERN_ECHO0 = 73,  // echo_on = 0
+    PATTERN_STOP = 74,   // silence the note at once
+    PATTERN_VOL = 75,    // volume = next entry x 0.01
+    PATTERN_SLD = 76,    // slide = next entry x 0.00001
+    PATTERN_REST = 77,   // nothing this step
 };
 
 // List markers of patterns and tracks.

@@ -37,25 +37,25 @@ static void voice_event(Voice *v, const int32_t *pattern)
 {
     int code = pattern[v->row];
     switch (code) {
-    case EVENT_ECHO1:
+    case PATTERN_ECHO1:
         v->echo_on = 1;
         v->echo_live = 1;
         break;
-    case EVENT_ECHO0:
+    case PATTERN_ECHO0:
         v->echo_on = 0;
         break;
-    case EVENT_STOP:
+    case PATTERN_STOP:
         v->phase = -1.0f;
         break;
-    case EVENT_VOL:
+    case PATTERN_VOL:
         v->row++;
         v->volume = (float)((double)pattern[v->row] * 0.01);
         break;
-    case EVENT_SLD:
+    case PATTERN_SLD:
         v->row++;
         v->slide = (float)((double)pattern[v->row] * 0.00001);
         break;
-    case EVENT_REST:
+    case PATTERN_REST:
         break;
     default: {
         long long k = (long long)code + v->transpose.load(std::memory_order_relaxed);

@@ -244,7 +244,7 @@ void check_note_range(Findings *f, const std::string &file, int voice)
         const int32_t *pattern = synth.patterns[p];
         for (int k = 0; k < SYNTH_LIST_LENGTH && pattern[k] != LIST_END; k++) {
             int code = pattern[k];
-            if (code == EVENT_VOL || code == EVENT_SLD) {
+            if (code == PATTERN_VOL || code == PATTERN_SLD) {
                 k++;  // its parameter
                 continue;
             }

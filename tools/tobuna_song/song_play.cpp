@@ -345,9 +345,9 @@ int last_note(const Voice &v, const int32_t *pattern)
         if (code >= 0 && code < SYNTH_NOTES) {
             long long k = (long long)code + v.transpose.load(std::memory_order_relaxed);
             note = (int)(k < 0 ? 0 : k > SYNTH_NOTES - 1 ? SYNTH_NOTES - 1 : k);
-        } else if (code == EVENT_STOP) {
+        } else if (code == PATTERN_STOP) {
             note = -1;
-        } else if (code == EVENT_VOL || code == EVENT_SLD) {
+        } else if (code == PATTERN_VOL || code == PATTERN_SLD) {
             i++;  // its parameter
         }
     }
