@@ -3,6 +3,7 @@
 // libraries, or a dump) is loaded again whenever it changes, keeping the
 // view, and a file that does not load leaves the last good model shown.
 #include "model_tool.h"
+#include "file_stamp.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
@@ -27,40 +28,6 @@ constexpr double ANIMATION_RATE = 0.18;   // degrees a millisecond the key turns
 constexpr double TAIL_RATIO = -1.5;       // the tail's turn against the key's, as the show draws it
 constexpr int WATCH_MS = 100;             // between looks at the files
 constexpr int SETTLE_MS = 100;            // a changed file must stay so this long
-
-// What identifies one version of a file.
-struct FileStamp {
-    bool exists;
-    dev_t device;
-    ino_t inode;
-    off_t size;
-    timespec modified, changed;
-};
-
-FileStamp file_stamp(const std::string &path)
-{
-    FileStamp stamp{};
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.modified = st.st_mtim;
-    stamp.changed = st.st_ctim;
-    return stamp;
-}
-
-bool same_stamp(const FileStamp &a, const FileStamp &b)
-{
-    if (a.exists != b.exists)
-        return false;
-    return !a.exists ||
-           (a.device == b.device && a.inode == b.inode && a.size == b.size &&
-            a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
-            a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec);
-}
 
 bool ends_with(std::string_view text, std::string_view tail)
 {
@@ -119,7 +86,7 @@ std::vector<FileStamp> stamps_of(const std::vector<std::string> &files)
 {
     std::vector<FileStamp> stamps;
     for (const std::string &f : files)
-        stamps.push_back(file_stamp(f));
+        stamps.push_back(file_stamp(f.c_str()));
     return stamps;
 }
 

@@ -8,6 +8,7 @@
 // now playing into the carry, which the callback plays out before it mixes
 // on, so the new text is heard from the next step boundary.
 #include "song_tool.h"
+#include "file_stamp.h"
 
 #include "direction/director_tables.h"
 #include "synth/synth.h"
@@ -141,18 +142,6 @@ long now_ms()
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
-}
-
-// A whole decimal integer within lo..hi.
-bool parse_int(const char *text, long lo, long hi, long *value)
-{
-    char *end;
-    errno = 0;
-    long v = strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || v < lo || v > hi)
-        return false;
-    *value = v;
-    return true;
 }
 
 // The options after "play": 0, or SONG_TOOL_USAGE after the message.
@@ -491,40 +480,6 @@ bool read_keys(Player *p)
             return false;
     }
     return true;
-}
-
-// What identifies one version of the file.
-struct FileStamp {
-    bool exists;
-    dev_t device;
-    ino_t inode;
-    off_t size;
-    timespec modified, changed;
-};
-
-FileStamp file_stamp(const char *path)
-{
-    FileStamp stamp{};
-    struct stat st;
-    if (stat(path, &st) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.modified = st.st_mtim;
-    stamp.changed = st.st_ctim;
-    return stamp;
-}
-
-bool same_stamp(const FileStamp &a, const FileStamp &b)
-{
-    if (a.exists != b.exists)
-        return false;
-    return !a.exists ||
-           (a.device == b.device && a.inode == b.inode && a.size == b.size &&
-            a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
-            a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec);
 }
 
 // The file's watcher: a change is acted on once the file has stayed the

@@ -85,18 +85,6 @@ const char *read_error()
     return errno == EINVAL ? "not a regular file" : strerror(errno);
 }
 
-// A whole decimal integer within lo..hi.
-bool parse_int(const char *text, long lo, long hi, long *value)
-{
-    char *end;
-    errno = 0;
-    long v = strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || v < lo || v > hi)
-        return false;
-    *value = v;
-    return true;
-}
-
 // Loads the song into the synthesiser as the show does; false after a message.
 bool load(const char *path)
 {
@@ -234,6 +222,17 @@ int info(int argc, char **argv)
 }
 
 }  // namespace
+
+bool parse_int(const char *text, long lo, long hi, long *value)
+{
+    char *end;
+    errno = 0;
+    long v = strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < lo || v > hi)
+        return false;
+    *value = v;
+    return true;
+}
 
 int song_usage_error(const char *message)
 {
