@@ -5,9 +5,11 @@
 build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev
                 libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev
                 libgtest-dev libbenchmark-dev
-                libavformat-dev libavcodec-dev libavutil-dev libswscale-dev"
+                libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libx11-dev"
 # Packages running the test suite needs on top.
-test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev ffmpeg python3"
+test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev ffmpeg python3
+               xscreensaver xscreensaver-gl lintian desktop-file-utils man-db dpkg-dev fakeroot
+               libxml2-utils"
 
 # Installs whichever of the named packages are not installed yet.
 ensure_packages() {
