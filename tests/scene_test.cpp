@@ -270,7 +270,7 @@ void identity_matrices()
 
 TEST_F(SceneTest, FloorIsCompiledOnTheFirstFrameThenDrawnUnderTheMatricesOfTheFrameBefore)
 {
-    floor_list_pending = 1;
+    floor_reset();
     show_world.show_arena = 0;
     settle_overview();
     const Rgb background = byte_colour(show_world.background);

@@ -140,19 +140,30 @@ static void camera_aim()
     }
 }
 
-void camera_update(float dt)
+// Eases the angles and the position a share of the way to their targets.
+static void camera_ease()
 {
-    camera_glide_step(dt);
-    camera_aim();
-
-    glRotatef(camera_angles[0], 1.0f, 0.0f, 0.0f);
-    glRotatef(camera_angles[1], 0.0f, 0.0f, 1.0f);
-    glTranslatef(camera_position[0], camera_position[1], camera_position[2]);
-
     for (int i = 0; i < 2; i++)
         camera_angles[i] = (float)(camera_angles[i] * angle_keep +
                                    camera_angle_targets[i] * (1 - angle_keep));
     for (int i = 0; i < 3; i++)
         camera_position[i] = (float)((1 - (double)camera_follow) * camera_target[i] +
                                      (double)(camera_follow * camera_position[i]));
+}
+
+void camera_update(float dt)
+{
+    camera_glide_step(dt);
+    camera_aim();
+    glRotatef(camera_angles[0], 1.0f, 0.0f, 0.0f);
+    glRotatef(camera_angles[1], 0.0f, 0.0f, 1.0f);
+    glTranslatef(camera_position[0], camera_position[1], camera_position[2]);
+    camera_ease();
+}
+
+void camera_advance(float dt)
+{
+    camera_glide_step(dt);
+    camera_aim();
+    camera_ease();
 }

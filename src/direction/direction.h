@@ -8,6 +8,16 @@ struct Vec3;
 void director_step();
 // Draws and advances one main-scene frame; dt in seconds.
 void main_scene_frame(float dt);
+// Advances one main-scene frame as main_scene_frame does, without drawing:
+// the camera, the walk phases and the floor's first frame move on the same.
+void main_scene_advance(float dt);
+// Puts the director, the scene events, the camera and the floor back to
+// their start values, as before the show's first frame.
+void direction_reset();
+// The director's start values.
+void director_reset();
+// The scene events' start values: no act mice or balls, first variants.
+void scene_events_reset();
 
 // The scene events of the wandering and the chasing act: code 2, 4, 5, 6, 7
 // or 8 for the 4th, 16th, 32nd, 64th, 128th and 256th steps; just_started

@@ -53,6 +53,7 @@ struct Director {
     int act_latch;
     int period_latch[3];   // by act
     int event_latch[6];    // by scene event, EVENT_STEP4 first
+    int32_t position;      // song position read by the last director_step
 };
 
 // What one director step decided, for director_step to carry out.
@@ -81,6 +82,7 @@ extern Mouse *chain_leader;    // whom the next follower follows
 
 // Floor state.
 extern int floor_list_pending;  // the floor's display list is still to be built
+extern int floor_first_frame;   // no main-scene frame has passed the floor yet
 extern GLuint floor_list;
 
 // Multiplies the camera transform eased in the frame before onto the
@@ -89,6 +91,14 @@ void camera_update(float dt);
 // Puts every camera value back to its start: a 10-second glide from high
 // above the floor toward the overview.
 void camera_reset();
-// Builds the floor's display list on the first call (drawing nothing), and
-// calls it on every later call.
+// Builds the floor's display list when it is still to be built; calls it,
+// except in the very first main-scene frame, which only compiles it.
 void floor_draw();
+// Builds the floor's display list in the current context.
+void floor_compile();
+// A main-scene frame run without drawing passes the floor's first frame.
+void floor_pass_undrawn();
+// A floor for a new OpenGL context, before its first frame.
+void floor_reset();
+// The camera's easing of one frame without drawing its transform.
+void camera_advance(float dt);

@@ -13,11 +13,19 @@
 
 #include <SDL/SDL.h>
 
-Director director = {
+static constexpr Director director_start = {
     ACT_TITLE, 4, 1, 0,  // act, act_periods_left, act_just_started, song_transpose
     0, -1, -1,           // title_period, wander_period, chase_period
     0, 0, {0, 0, 0}, {0, 0, 0, 0, 0, 0},
+    0,                   // position
 };
+
+Director director = director_start;
+
+void director_reset()
+{
+    director = director_start;
+}
 
 // The scene events in the order they are dispatched: code and period.
 static constexpr int event_codes[6] = {EVENT_STEP4, EVENT_STEP16, EVENT_STEP32,
@@ -102,7 +110,8 @@ void director_advance(Director *d, int32_t position, DirectorStep *out)
 void director_step()
 {
     DirectorStep step;
-    director_advance(&director, synth_song_position(), &step);
+    director.position = synth_song_position();
+    director_advance(&director, director.position, &step);
     if (step.title_active >= 0)
         set_title_active(step.title_active);
     for (int i = 0; i < step.event_count; i++) {

@@ -4,14 +4,33 @@
 #include "direction/direction_local.h"
 
 int floor_list_pending = 1;
+int floor_first_frame = 1;
 GLuint floor_list;
+
+void floor_reset()
+{
+    floor_list_pending = 1;
+    floor_first_frame = 1;
+}
+
+void floor_pass_undrawn()
+{
+    floor_first_frame = 0;
+}
 
 void floor_draw()
 {
-    if (!floor_list_pending) {
-        glCallList(floor_list);
+    if (floor_list_pending)
+        floor_compile();
+    if (floor_first_frame) {
+        floor_first_frame = 0;  // the very first frame only compiles
         return;
     }
+    glCallList(floor_list);
+}
+
+void floor_compile()
+{
     floor_list = glGenLists(1);
     glNewList(floor_list, GL_COMPILE);
     // Left off when the list runs: what needs depth testing switches it on.

@@ -27,3 +27,19 @@ void main_scene_frame(float dt)
     world_draw(&show_world, dt);
     world_step(&show_world, dt);
 }
+
+void main_scene_advance(float dt)
+{
+    floor_pass_undrawn();
+    camera_advance(dt);
+    world_advance_walks(&show_world, dt);
+    world_step(&show_world, dt);
+}
+
+void direction_reset()
+{
+    director_reset();
+    scene_events_reset();
+    camera_reset();
+    floor_reset();
+}

@@ -13,6 +13,15 @@ int wander_variant = 0;   // 0 lines, 1 ball volleys
 int chase_variant = 0;    // 0 runners, 1 runners on a sliding floor, 2 follower chain
 Mouse *chain_leader = nullptr;  // whom the next follower follows
 
+void scene_events_reset()
+{
+    act_mouse_count = 0;
+    act_ball_count = 0;
+    wander_variant = 0;
+    chase_variant = 0;
+    chain_leader = nullptr;
+}
+
 // Where the i-th mouse of a line starts, and its heading.
 static bool line_place(int formation, int i, float *x, float *y, float *heading)
 {

@@ -182,6 +182,9 @@ int load_models();
 void load_title_assets(int show_flags);
 // Loads font_model from the path; the result of model_load_dump.
 int load_font(const char *path);
+// Releases every model slot and leaves it empty, for another start-up or
+// the end of a run; the display lists go with the OpenGL context.
+void unload_models();
 
 // Clears the frame and draws the title scene at t milliseconds since the
 // frame loop began.

@@ -30,6 +30,7 @@ int main(int argc, char **argv)
     FrameLoop loop = frame_loop_start(SDL_GetTicks());
     frame_loop_run(&loop);
 
-    SDL_Quit();
+    SDL_Quit();  // stops the audio thread first
+    show_end();
     return 0;
 }

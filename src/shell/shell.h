@@ -2,9 +2,10 @@
 // its events and run states, and the frame dispatch between the title and
 // the main scene.
 //
-// SDL is touched only by the entry (main.cpp) and frame_loop_run; the
-// decisions of the loop are plain functions of their inputs so that they
-// can be driven without a window, and the show's time is an input of
+// SDL's window and events are touched only by the entry (main.cpp) and
+// frame_loop_run (the director also unpauses the audio device every frame);
+// the decisions of the loop are plain functions of their inputs so that
+// they can be driven without a window, and the show's time is an input of
 // show_frame so that it can be driven on a virtual clock.
 #pragma once
 
@@ -18,6 +19,18 @@ enum {
     RUN_RUNNING = 0,
     RUN_QUIT = 1,
     RUN_ENDING = 2,
+};
+
+// Where start-up sends the song.
+enum {
+    SHOW_AUDIO_DEVICE = 0,  // the audio device, opened paused
+    SHOW_AUDIO_NONE = 1,    // no device: the caller runs the mixer itself
+};
+
+// How a frame is run.
+enum {
+    FRAME_DRAWN = 0,    // drawn into the current OpenGL context
+    FRAME_UNDRAWN = 1,  // advanced exactly as a drawn frame, without drawing
 };
 
 // What the loop makes of one event.
@@ -49,11 +62,22 @@ extern int show_flags;
 // Window or full screen, and the size, from argc/argv as main receives them.
 ShowArgs show_parse_args(int argc, const char *const *argv);
 
-// Seeds rand, resets the World, loads models, starts audio, draws
-// show_flags, loads the title assets. 0, or -1 after its message.
+// Seeds rand from the clock, then show_start with the audio device.
 int show_init();
+// Seeds rand, puts the show's state back to its start (show_reset), loads
+// the models, starts the synthesiser (on the audio device or without one),
+// draws show_flags, loads the title assets. 0, or -1 after its message.
+int show_start(unsigned seed, int audio);
+// Every value the show keeps between frames back to its start: the World
+// (its records released), inertia, director, scene events, camera, floor,
+// title_active and the previous frame time.
+void show_reset();
+// Releases the World's records and the models at the end of a run.
+void show_end();
 // Draws and advances one frame; t is milliseconds since the loop start.
 void show_frame(int t);
+// Runs one frame FRAME_DRAWN or FRAME_UNDRAWN; t as for show_frame.
+void show_run_frame(int t, int how);
 // Stores the value in title_active.
 void set_title_active(int value);
 

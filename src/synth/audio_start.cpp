@@ -19,6 +19,11 @@ int audio_start()
     // the director starts it. Without a device the show goes on silent.
     if (SDL_OpenAudio(&desired, nullptr) < 0)
         fprintf(stderr, "Unable to open audio: %s\n", SDL_GetError());
+    return synth_start();
+}
+
+int synth_start()
+{
     synth_init(44100);
     if (synth_load_song("data/hiiri.txt") != 0) {
         fputs("musa load error!\n", stdout);

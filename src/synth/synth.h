@@ -138,9 +138,12 @@ void synth_mix(uint8_t *frames, int count);
 // The audio device's callback: length bytes of frames.
 void audio_callback(void *userdata, uint8_t *stream, int length);
 
-// Opens the audio device paused, builds the synthesiser and loads
-// "data/hiiri.txt": 0, or -1 after "musa load error!" when it is missing.
+// Opens the audio device paused, then synth_start: 0, or -1 after
+// "musa load error!" when the song cannot be loaded.
 int audio_start();
+// Builds the synthesiser and loads "data/hiiri.txt", with no device: 0, or
+// -1 after "musa load error!" when the song cannot be loaded.
+int synth_start();
 
 // One breach of the song format's requirements.
 struct SongProblem {

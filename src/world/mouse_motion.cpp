@@ -8,6 +8,11 @@
 float inertia = 0.5f;
 float inertia_target = 0.5f;
 
+void inertia_reset()
+{
+    inertia = inertia_target = 0.5f;
+}
+
 static constexpr float wander_turn_interval = 0.75f;  // seconds between random turns
 static constexpr double wander_turn_range = 360.0;    // degrees, centred on wander_heading
 static constexpr double wander_easing = 0.99;         // share of wander_heading kept per step

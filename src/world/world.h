@@ -164,6 +164,8 @@ Ball *ball_predecessor(Ball *ball, World *world);
 extern float inertia;
 // What the World step eases inertia toward; set by the scene events.
 extern float inertia_target;
+// Both back to their start value, 0.5.
+void inertia_reset();
 
 // One update of one mouse by dt seconds: steering, pushes, move, overlap undo.
 // A mouse that has spun out is unlinked from mice here; its next is kept.
@@ -212,6 +214,10 @@ void world_draw_ball(Ball *ball);
 // Advances walk_phase by dt seconds; draws the mouse model in its body
 // colour and its shadow ellipse at its own height.
 void world_draw_mouse(Mouse *mouse, float dt);
+// Advances the mouse's walk_phase by dt seconds, as drawing it does.
+void mouse_advance_walk(Mouse *mouse, float dt);
+// Advances every mouse's walk phase as world_draw does, drawing nothing.
+void world_advance_walks(World *world, float dt);
 
 // The one World of the show, reset at start-up.
 extern World show_world;

@@ -101,7 +101,7 @@ void world_draw_ball(Ball *ball)
     glPopMatrix();
 }
 
-void world_draw_mouse(Mouse *mouse, float dt)
+void mouse_advance_walk(Mouse *mouse, float dt)
 {
     // The key turns faster the faster the mouse is asked to go, and stands
     // still while its drive is 0.
@@ -109,6 +109,17 @@ void world_draw_mouse(Mouse *mouse, float dt)
     double asked = std::sqrt((double)v.x * v.x + (double)v.y * v.y + (double)v.z * v.z);
     mouse->walk_phase = (float)(mouse->walk_phase + (double)dt * mouse->speed * mouse->drive *
                                                         walk_rate * 2 * asked * pi);
+}
+
+void world_advance_walks(World *world, float dt)
+{
+    for (Mouse *mouse = world->mice; mouse; mouse = mouse->next)
+        mouse_advance_walk(mouse, dt);
+}
+
+void world_draw_mouse(Mouse *mouse, float dt)
+{
+    mouse_advance_walk(mouse, dt);
 
     glEnable(GL_DEPTH_TEST);
     glLineWidth(1.0f);

@@ -13,7 +13,7 @@ struct FileCloser {
 
 }  // namespace
 
-int png_write_rgb(const char *path, int width, int height, const uint8_t *rgb)
+int png_write_rgb(const char *path, int width, int height, const uint8_t *rgb, int zlib_level)
 {
     std::unique_ptr<FILE, FileCloser> file(fopen(path, "wb"));
     if (!file)
@@ -29,6 +29,7 @@ int png_write_rgb(const char *path, int width, int height, const uint8_t *rgb)
         return -1;
     }
     png_init_io(png, file.get());
+    png_set_compression_level(png, zlib_level);
     png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
