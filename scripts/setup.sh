@@ -4,9 +4,10 @@
 # Packages the build needs (the tests and benchmarks are built with the show).
 build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev
                 libgl1-mesa-dri libegl-dev libegl-mesa0 libpng-dev
-                libgtest-dev libbenchmark-dev"
+                libgtest-dev libbenchmark-dev
+                libavformat-dev libavcodec-dev libavutil-dev libswscale-dev"
 # Packages running the test suite needs on top.
-test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev"
+test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev ffmpeg"
 
 # Installs whichever of the named packages are not installed yet.
 ensure_packages() {
