@@ -60,9 +60,8 @@ void run(benchmark::State &state, void (*mix)(uint8_t *, int))
         benchmark::DoNotOptimize(frames);
     }
     // Real-time factor: seconds of sound per second of mixing.
-    state.counters["x_real_time"] =
-        benchmark::Counter((double)state.iterations() * buffer_frames / 44100.0,
-                           benchmark::Counter::kIsRate);
+    state.counters["x_real_time"] = benchmark::Counter(
+        (double)state.iterations() * buffer_frames / 44100.0, benchmark::Counter::kIsRate);
 }
 
 void BM_Mix(benchmark::State &state)

@@ -48,6 +48,10 @@ void BM_WorldStep(benchmark::State &state)
         world_step(&world, 1.0f / 75.0f);
     world_release_records(&world);
 }
-BENCHMARK(BM_WorldStep)->Args({10, 3})->Args({50, 3})->Args({200, 3})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WorldStep)
+    ->Args({10, 3})
+    ->Args({50, 3})
+    ->Args({200, 3})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

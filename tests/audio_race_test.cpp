@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int callback_frames = 1024;   // the show's audio buffer
+constexpr int callback_frames = 1024;  // the show's audio buffer
 constexpr int min_director_steps = 5000;
 constexpr int32_t min_song_steps = 1300;  // the title, then transpositions and acts
 
@@ -73,9 +73,11 @@ TEST(AudioRace, MixerAndDirectorShareOnlyTheAtomics)
     EXPECT_NE(director.act, ACT_TITLE);
     EXPECT_GT(transpositions_seen.size(), 1u) << "no transposition was sent";
     // Once the threads are joined, the last values sent are the voices'.
-    for (int v : transposed_voices)
-        if (synth_voice_in_use(v))
+    for (int v : transposed_voices) {
+        if (synth_voice_in_use(v)) {
             EXPECT_EQ(synth.voices[v].transpose.load(), director.song_transpose) << v;
+        }
+    }
 
     world_release_records(&show_world);
 }

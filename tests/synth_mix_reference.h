@@ -22,7 +22,8 @@ inline void reference_step_boundary()
         if (v->track_index == TRACK_FINISHED)
             continue;
         v->row++;
-        if (v->track_index == TRACK_NOT_STARTED || synth.patterns[v->track[v->track_index]][v->row] == LIST_END) {
+        if (v->track_index == TRACK_NOT_STARTED ||
+            synth.patterns[v->track[v->track_index]][v->row] == LIST_END) {
             v->track_index++;
             if (v->track[v->track_index] == TRACK_LOOP)
                 v->track_index = 0;

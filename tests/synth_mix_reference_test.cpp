@@ -50,7 +50,8 @@ TEST(SynthMixReference, SameBitsAsTheFrameByFrameMix)
     std::vector<int> reference = play_hiiri(true);
     ASSERT_EQ(mixed.size(), reference.size());
     size_t first_difference = 0;
-    while (first_difference < mixed.size() && mixed[first_difference] == reference[first_difference])
+    while (first_difference < mixed.size() &&
+           mixed[first_difference] == reference[first_difference])
         first_difference++;
     EXPECT_EQ(first_difference, mixed.size()) << "first differing sample";
 }
