@@ -167,7 +167,9 @@ show-run)
     mv "$tmp/out" "$tmp/show-out"; mv "$tmp/err" "$tmp/show-err"
     start_window
     twice_pid=$pid twice_started=$started twice_window=$window
-    xdotool windowmove "$twice_window" 640 0  # not over the first one's pictures
+    # Side by side: a picture of a window shows whatever lies over it.
+    xdotool windowmove "$show_window" 0 0
+    xdotool windowmove "$twice_window" 640 0
 
     window=$show_window
     sleep_until 10 "$show_started"
