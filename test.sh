@@ -1,20 +1,76 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite, under a
-# virtual X display when there is none.
-set -e
+# virtual X display when there is none: the plain suite, the shuffled run,
+# the leak check and the static checks in build/; the whole suite again
+# under AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/; the
+# race test under ThreadSanitizer in build-tsan/; the fuzz runs in
+# build-fuzz/. Every build turns warnings into errors. Prints each part's
+# time and result; exits non-zero when any part fails.
+set -u
 cd "$(dirname "$0")"
 . scripts/setup.sh
-ensure_packages $build_packages $test_packages
-build_show
-build_fuzzers
+ensure_packages $build_packages $test_packages || exit 1
 # No sound card is needed: the tests run the audio on SDL's dummy driver.
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-status=0
-# Each fuzz target runs for a few seconds from its seed corpus.
-ctest --test-dir build-fuzz --output-on-failure || status=1
-if [ -n "${DISPLAY:-}" ]; then
-    ctest --test-dir build --output-on-failure || status=1
-else
-    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure || status=1
-fi
-exit $status
+jobs=$(nproc)
+
+failed=0
+summary=()
+# part NAME COMMAND...: runs one part of the suite and notes its time.
+part() {
+    local name=$1 start status
+    shift
+    echo "=== $name"
+    start=$(date +%s)
+    "$@"
+    status=$?
+    summary+=("$(printf '%-34s %6d s  %s' "$name" $(($(date +%s) - start)) \
+        "$([ "$status" = 0 ] && echo ok || echo "FAILED ($status)")")")
+    [ "$status" = 0 ] || failed=1
+}
+
+# Runs the command under Xvfb unless there is a display.
+with_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        "$@"
+    else
+        xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+    fi
+}
+
+# Any sanitizer report ends the program that made it with a failure. Leaks
+# are reported except those inside the system libraries that
+# scripts/lsan.supp names.
+sanitized() {
+    ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0 \
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+        "$@"
+}
+
+tests() {
+    local dir=$1
+    shift
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@"
+}
+
+part "plain build" build_show -DTOBUNA_WERROR=ON
+part "plain suite" with_display tests build -E '^(unit\.shuffled|leak|static)[._]'
+part "shuffled unit tests" tests build -R '^unit\.shuffled'
+part "leak check (valgrind)" tests build -R '^leak\.'
+part "static checks" tests build -R '^static\.'
+
+part "sanitizer build" configure_and_build build-asan -DTOBUNA_SANITIZE=address,undefined -DTOBUNA_WERROR=ON
+part "sanitizer suite" sanitized with_display tests build-asan
+
+part "race build" configure_and_build build-tsan -DTOBUNA_SANITIZE=thread -DTOBUNA_WERROR=ON \
+    --target audio_race_test
+part "race test" sanitized tests build-tsan -R '^race\.'
+
+part "fuzz build" build_fuzzers -DTOBUNA_WERROR=ON
+part "fuzz runs" tests build-fuzz
+
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+exit $failed

@@ -1,5 +1,6 @@
-# Shared set-up of run.sh and test.sh: installs the Debian packages that are
-# missing and builds into build/. Source it, then call the functions.
+# Shared set-up of run.sh, test.sh and bench.sh: installs the Debian
+# packages that are missing and configures and builds the build folders.
+# Source it, then call the functions.
 
 # Packages the build needs (the tests and benchmarks are built with the show).
 build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev
@@ -7,7 +8,12 @@ build_packages="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libglu1
                 libgtest-dev libbenchmark-dev
                 libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libx11-dev"
 # Packages running the test suite needs on top.
+# clang builds the fuzz targets; valgrind runs the leak check; clang-format
+# and clang-tidy make the static checks; ffmpeg checks the capture's MP4;
+# python3 drives the song player's tests; the rest checks the package and
+# runs the screensaver daemon.
 test_packages="xvfb xauth xdotool imagemagick sox clang libclang-rt-14-dev ffmpeg python3
+               valgrind clang-format-14 clang-tidy-14
                xscreensaver xscreensaver-gl lintian desktop-file-utils man-db dpkg-dev fakeroot
                libxml2-utils"
 
@@ -26,19 +32,27 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# Configures (once) and builds everything into build/.
-build_show() {
-    if [ ! -f build/CMakeCache.txt ]; then
-        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
-    fi
-    cmake --build build -j "$(nproc)"
+# configure_and_build DIR [CMAKE-OPTION...] [--target TARGET...]: configures
+# DIR with the options (cheap when nothing changed) and builds it, or only
+# the targets named.
+configure_and_build() {
+    local dir=$1 options=() targets=()
+    shift
+    while [ $# -gt 0 ] && [ "$1" != --target ]; do
+        options+=("$1")
+        shift
+    done
+    [ $# -gt 0 ] && shift && targets=(--target "$@")
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null || return 1
+    cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
 
-# Configures (once) and builds the libFuzzer targets into build-fuzz/.
+# Configures and builds everything into build/.
+build_show() {
+    configure_and_build build "$@"
+}
+
+# Configures and builds the libFuzzer targets into build-fuzz/ with clang.
 build_fuzzers() {
-    if [ ! -f build-fuzz/CMakeCache.txt ]; then
-        CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTOBUNA_FUZZ=ON \
-            -DCMAKE_BUILD_TYPE=RelWithDebInfo || return 1
-    fi
-    cmake --build build-fuzz -j "$(nproc)"
+    CC=clang CXX=clang++ configure_and_build build-fuzz -DTOBUNA_FUZZ=ON "$@"
 }

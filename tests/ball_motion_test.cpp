@@ -9,6 +9,7 @@ namespace {
 
 class BallMotionTest : public ::testing::Test {
 protected:
+    void TearDown() override { world_release_records(&world); }
     void SetUp() override
     {
         world_reset(&world, 1.0f, 1.0f);
@@ -171,6 +172,7 @@ TEST_F(BallMotionTest, FlyingOffRisesBySquaredTimerAndLeavesAfterOneSecond)
 TEST_F(BallMotionTest, LeavingDuringTheWalkStepsEveryOtherBall)
 {
     for (int leaving = 0; leaving < 3; leaving++) {
+        world_release_records(&world);
         world_reset(&world, 1.0f, 1.0f);
         Ball *balls[3];  // newest first
         for (int i = 2; i >= 0; i--)
@@ -206,6 +208,7 @@ TEST_F(BallMotionTest, PushLimitLetsCloseBallsPass)
         {0.25f, true},
     };
     for (const auto &c : cases) {
+        world_release_records(&world);
         world_reset(&world, 1.0f, 1.0f);
         add_still_ball(c.apart, 0.0f);
         Ball *b = add_still_ball(0.0f, 0.0f);
@@ -288,6 +291,7 @@ TEST_F(BallMotionTest, NearlyCoincidentPushStaysFinite)
     const float offsets[] = {0.0f, 1e-45f, 1e-38f, 1e-30f, 1e-20f, 1e-7f, 5e-5f, 1e-4f};
     for (int with_mouse = 0; with_mouse < 2; with_mouse++) {
         for (float offset : offsets) {
+            world_release_records(&world);
             world_reset(&world, 1.0f, 1.0f);
             if (with_mouse)
                 mouse_create(&world, offset, 0.0f, 0.0f, 0.0f, 1.0f);

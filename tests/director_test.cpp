@@ -194,12 +194,24 @@ TEST_F(DirectorTest, EveryActStartsWithItsOwnFlagOnTheNextBoundary)
     }
 }
 
-TEST(DirectorStep, TheShowGetsItsFirstMiceAfterTheTitle)
+// The state director_step reads and writes, as the show starts: the
+// director, an empty World, the scene events' counts, the camera and the
+// title flag.
+void start_show_state()
 {
+    director = start;
+    world_release_records(&show_world);
     world_reset(&show_world, 1.0f, 1.0f);
-    srand(3);
+    act_mouse_count = act_ball_count = wander_variant = chase_variant = 0;
+    chain_leader = nullptr;
     camera_reset();
     set_title_active(1);
+}
+
+TEST(DirectorStep, TheShowGetsItsFirstMiceAfterTheTitle)
+{
+    start_show_state();
+    srand(3);
     for (int32_t p = 0; p < 300; p++) {
         synth.song_position.store(p, std::memory_order_relaxed);
         director_step();
@@ -216,8 +228,7 @@ TEST(DirectorStep, SendsTheRowsMutesAndTheTranspositionEveryFrame)
 {
     synth_init(44100);
     ASSERT_EQ(synth_load_song(TOBUNA_SOURCE_DIR "/data/hiiri.txt"), 0);
-    world_reset(&show_world, 1.0f, 1.0f);
-    director = start;
+    start_show_state();
     srand(11);
     for (int32_t p = 0; p <= 255; p++) {
         synth.song_position.store(p, std::memory_order_relaxed);

@@ -53,6 +53,7 @@ int pass(FrameLoop *loop, World *world, uint32_t now, std::initializer_list<int>
 
 class FrameLoopTest : public ::testing::Test {
 protected:
+    void TearDown() override { world_release_records(&world); }
     void SetUp() override { world_reset(&world, 1.0f, 1.0f); }
     World world{};
     FrameLoop loop = frame_loop_start(0);

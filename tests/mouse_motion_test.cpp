@@ -9,6 +9,7 @@ namespace {
 
 class MouseMotionTest : public ::testing::Test {
 protected:
+    void TearDown() override { world_release_records(&world); }
     void SetUp() override
     {
         world_reset(&world, 1.0f, 1.0f);
@@ -171,6 +172,7 @@ TEST_F(MouseMotionTest, FollowerTargetsOneRadiusFromItsLeader)
         {-90.0f, 0.2f, 0.25f},  // a spun heading, negative
     };
     for (const auto &c : cases) {
+        world_release_records(&world);
         world_reset(&world, 1.0f, 1.0f);
         Mouse *leader = add_mouse(0.2f, 0.3f, 0, c.leader_heading);
         Mouse *m = add_mouse(-0.5f, -0.5f, BEHAVIOUR_FOLLOW, 0.0f, 1.0f);
@@ -281,6 +283,7 @@ TEST_F(MouseMotionTest, NeighbourAndBallPushMagnitudes)
             EXPECT_NEAR(m->push.x, -c.dx / s * c.magnitude, 1e-5 * c.magnitude) << with_ball << " " << c.dx << ", " << c.dy;
             EXPECT_NEAR(m->push.y, -c.dy / s * c.magnitude, 1e-5 * c.magnitude) << with_ball << " " << c.dx << ", " << c.dy;
             EXPECT_EQ(m->push.z, 0.0f);
+            world_release_records(&w);
         }
     }
 }
@@ -313,6 +316,7 @@ TEST_F(MouseMotionTest, WallPushOnlyOnceInside)
         mouse_push(m, &w);
         EXPECT_EQ(m->push.x, 0.0f);
         EXPECT_EQ(m->push.y, 0.0f);
+        world_release_records(&w);
     }
 }
 
@@ -479,6 +483,7 @@ TEST_F(MouseMotionTest, SentAwayMouseLeavesAfterAbout1_8Seconds)
 TEST_F(MouseMotionTest, LeavingDuringTheWalkStepsEveryOtherMouse)
 {
     for (int leaving = 0; leaving < 4; leaving++) {
+        world_release_records(&world);
         world_reset(&world, 1.0f, 1.0f);
         Mouse *mice[4];  // newest first
         for (int i = 3; i >= 0; i--) {
@@ -542,6 +547,7 @@ TEST_F(MouseMotionTest, NearlyCoincidentPushStaysFinite)
                                 std::isfinite(n->heading))
                         << with_ball << " " << offset;
                 }
+                world_release_records(&w);
             }
         }
     }
@@ -562,6 +568,7 @@ TEST_F(MouseMotionTest, CoincidentMiceStayNearlyCoincidentSeparate)
         {0.09f, true},
     };
     for (const auto &c : cases) {
+        world_release_records(&world);
         world_reset(&world, 1.0f, 1.0f);
         Mouse *a = add_mouse(0.3f, 0.2f, BEHAVIOUR_SEEK_BALL, 0.0f, 1.0f);
         Mouse *b = add_mouse(0.3f + c.offset, 0.2f, BEHAVIOUR_SEEK_BALL, 0.0f, 1.0f);

@@ -11,8 +11,10 @@ namespace {
 
 class SceneEventsTest : public ::testing::Test {
 protected:
+    void TearDown() override { world_release_records(&show_world); }
     void SetUp() override
     {
+        world_release_records(&show_world);
         world_reset(&show_world, 1.0f, 1.0f);
         camera_reset();
         act_mouse_count = act_ball_count = wander_variant = chase_variant = 0;
@@ -54,6 +56,7 @@ TEST_F(SceneEventsTest, LineFormations)
         float x, y, heading;
     } cases[] = {{0, 1.3f, 0.0f, 180.0f}, {2, -1.3f, 0.0f, 0.0f}};
     for (auto &c : cases) {
+        world_release_records(&show_world);
         world_reset(&show_world, 1.0f, 1.0f);
         spawn_runner_line(c.formation, 3);
         EXPECT_EQ(show_world.mice->position.x, c.x);  // the last, farthest out
@@ -61,6 +64,7 @@ TEST_F(SceneEventsTest, LineFormations)
         EXPECT_EQ(show_world.mice->heading, c.heading);
         EXPECT_EQ(show_world.mice->behaviour, BEHAVIOUR_SEEK_BALL);
     }
+    world_release_records(&show_world);
     world_reset(&show_world, 1.0f, 1.0f);
     spawn_wanderer_line(0, 1);
     spawn_wanderer_line(3, 1);  // the very spot of formation 0: refused
@@ -122,6 +126,7 @@ TEST_F(SceneEventsTest, LinesSendTheOldestAwayPast24)
 {
     wander_variant = 0;
     for (int start : {20, 23, 26}) {
+        world_release_records(&show_world);
         world_reset(&show_world, 1.0f, 1.0f);
         spawn_crowd();
         ASSERT_EQ(count_mice(MOUSE_ACTIVE), 30);
@@ -154,6 +159,7 @@ TEST_F(SceneEventsTest, TheCountReaching27)
         if ((int)(random_unit() * 4.0f + 1.0f) != 4)
             continue;
         seen++;
+        world_release_records(&show_world);
         world_reset(&show_world, 1.0f, 1.0f);
         spawn_crowd();
         act_mouse_count = 23;
@@ -229,6 +235,7 @@ TEST_F(SceneEventsTest, ChainOfFollowersBehindALeadingRunner)
 {
     // Find a seed whose chase act is the chain.
     for (unsigned seed = 1;; seed++) {
+        world_release_records(&show_world);
         world_reset(&show_world, 1.0f, 1.0f);
         srand(seed);
         chase_act_event(2, 1);
@@ -300,6 +307,7 @@ TEST_F(SceneEventsTest, ChaseCameraFallsBackWithoutMiceOrBalls)
     EXPECT_EQ(camera_mode, 0);
     // No mouse: every spot of the four formations taken by a leaving mouse
     // would still count as a mouse, so empty the list instead.
+    world_release_records(&show_world);
     world_reset(&show_world, 1.0f, 1.0f);
     ball_create(&show_world, BALL_BEACH, 1);
     show_world.half_width = 100.0f;  // the lines spawn far away but still spawn

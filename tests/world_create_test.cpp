@@ -11,6 +11,7 @@ namespace {
 
 class WorldTest : public ::testing::Test {
 protected:
+    void TearDown() override { world_release_records(&world); }
     void SetUp() override { world_reset(&world, 1.0f, 1.0f); }
     World world{};
 };
@@ -67,6 +68,7 @@ TEST_F(WorldTest, ResetSetsStartValuesAndReleasesNothing)
     // The id counters go on.
     Mouse *n = spawn_wanderer(&world, 0.0f, 0.0f, 0.0f, 0.0f);
     EXPECT_EQ(n->id, m->id + 1);
+    delete m;  // the reset forgot it, so it is the test's to release
 }
 
 TEST_F(WorldTest, MouseCreateStartValues)

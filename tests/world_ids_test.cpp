@@ -17,7 +17,9 @@ TEST(WorldIds, FirstIdsAreZeroAndRefusalsUseNone)
     EXPECT_EQ(ball_create(&world, BALL_BEACH, 0)->id, 1);
 
     // A reset leaves the counters alone.
+    world_release_records(&world);
     world_reset(&world, 1.0f, 1.0f);
     EXPECT_EQ(spawn_wanderer(&world, 0.0f, 0.0f, 0.0f, 0.0f)->id, 2);
     EXPECT_EQ(ball_create(&world, BALL_TENNIS, 3)->id, 2);
+    world_release_records(&world);
 }

@@ -12,6 +12,7 @@ namespace {
 
 class WorldStepTest : public ::testing::Test {
 protected:
+    void TearDown() override { world_release_records(&world); }
     void SetUp() override
     {
         world_reset(&world, 1.0f, 1.0f);
@@ -179,8 +180,10 @@ uint64_t run_soak(unsigned seed, int steps)
         }
         world_step(&s.world, soak_dts[rand() % (sizeof soak_dts / sizeof *soak_dts)]);
         expect_all_finite(s.mice, s.balls, step);
-        if (::testing::Test::HasFatalFailure())
+        if (::testing::Test::HasFatalFailure()) {
+            world_release_records(&s.world);
             return 0;
+        }
     }
 
     uint64_t digest = 1469598103934665603ull;
@@ -198,6 +201,7 @@ uint64_t run_soak(unsigned seed, int steps)
         mix(&b->position, sizeof b->position);
         mix(&b->roll, sizeof b->roll);
     }
+    world_release_records(&s.world);
     return digest;
 }
 

@@ -7,8 +7,9 @@ case_name=$1
 prog=$2
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 tmp=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
 pid=
+pids=()  # every show started, ended at exit if still running
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$tmp"' EXIT
 
 fail() { echo "FAIL: $*"; [ -s "$tmp/err" ] && sed 's/^/stderr: /' "$tmp/err"; exit 1; }
 
@@ -19,7 +20,7 @@ need_display() {
     fi
 }
 
-# Waits up to $1 seconds for the show to end; sets status.
+# Waits up to $1 milliseconds for the show $pid to end; sets status.
 wait_exit() {
     local limit=$1 waited=0
     while kill -0 "$pid" 2>/dev/null; do
@@ -40,10 +41,10 @@ need_tools() {
     done
 }
 
-# Sleeps until $1 seconds after the show started.
+# Sleeps until $1 seconds after the show started (or after $2, a start time).
 sleep_until() {
     local left
-    left=$(awk "BEGIN { print $started + $1 - $(date +%s.%N) }")
+    left=$(awk "BEGIN { print ${2:-$started} + $1 - $(date +%s.%N) }")
     awk "BEGIN { exit !($left > 0) }" && sleep "$left"
 }
 
@@ -62,12 +63,14 @@ fraction() {
     esac
 }
 
-# Starts the show windowed at 640 x 480 and finds its window.
+# Starts the show windowed at 640 x 480, its output in $tmp/out and
+# $tmp/err, and finds its window; sets pid, started and window.
 start_window() {
     "$prog" -w 640 480 >"$tmp/out" 2>"$tmp/err" &
     pid=$!
+    pids+=("$pid")
     started=$(date +%s.%N)
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tobuna$' | head -n 1)
+    window=$(timeout 20 xdotool search --sync --onlyvisible --all --pid "$pid" --name '^Tobuna$' | head -n 1)
     [ -n "$window" ] || fail "no window named Tobuna"
     eval "$(xdotool getwindowgeometry --shell "$window")"
     [ "$WIDTH" = 640 ] && [ "$HEIGHT" = 480 ] || fail "window is ${WIDTH}x${HEIGHT}, not 640x480"
@@ -75,45 +78,61 @@ start_window() {
     kill -0 "$pid" 2>/dev/null || fail "the show ended by itself"
 }
 
-case $case_name in
-click)
-    need_display
-    start_window
-    xdotool mousemove --window "$window" 320 240 click 1
-    wait_exit 1000 || fail "still running 1 s after the click"
-    [ "$status" = 0 ] || fail "status $status after the click"
-    ;;
-escape)
-    need_display
-    start_window
+# Presses Escape in the window; $1 presses make one sequence.
+press_escape() {
+    local keys=() i
+    for ((i = 0; i < ${1:-1}; i++)); do keys+=(key --clearmodifiers Escape); done
     xdotool windowfocus --sync "$window" 2>/dev/null
-    xdotool key --clearmodifiers Escape
-    wait_exit 1000 || fail "still running 1 s after Escape"
-    [ "$status" = 0 ] || fail "status $status after Escape"
-    ;;
-quit-request)
-    # SDL turns a termination request into the same quit event as a window
-    # close (xdotool cannot ask for a close without a window manager).
-    need_display
-    start_window
-    kill -TERM "$pid"
-    wait_exit 1000 || fail "still running 1 s after the quit request"
-    [ "$status" = 0 ] || fail "status $status after the quit request"
-    ;;
-init-failure)
-    SDL_VIDEODRIVER=no-such-driver "$prog" -w 640 480 >"$tmp/out" 2>"$tmp/err"
+    xdotool "${keys[@]}"
+}
+
+# The endings that take effect at once, each asked for in its own way: sets
+# what, the name of the request in messages.
+ask_to_end() {
+    case $1 in
+    click)
+        what="the click"
+        xdotool mousemove --window "$window" 320 240 click 1
+        ;;
+    escape)
+        # In the title no mouse is on the floor, so the ending is over at once.
+        what="Escape"
+        press_escape 1
+        ;;
+    quit-request)
+        # SDL turns a termination request into the same quit event as a
+        # window close (xdotool cannot ask for a close without a window
+        # manager).
+        what="the quit request"
+        kill -TERM "$pid"
+        ;;
+    esac
+}
+
+# Start-up that cannot open the display or the window: status 255 and the
+# one line of SDL's reason. $1: the video driver, $2: the message's start.
+expect_start_failure() {
+    SDL_VIDEODRIVER=$1 "$prog" -w 640 480 >"$tmp/out" 2>"$tmp/err"
     status=$?
     [ "$status" = 255 ] || fail "status $status, not 255"
-    grep -q '^Unable to init SDL: .' "$tmp/err" || fail "no init message"
+    grep -q "^$2" "$tmp/err" || fail "no message starting \"$2\""
     [ "$(wc -l <"$tmp/err")" = 1 ] || fail "more than one line on standard error"
+}
+
+case $case_name in
+click | escape | quit-request)
+    need_display
+    start_window
+    ask_to_end "$case_name"
+    wait_exit 1000 || fail "still running 1 s after $what"
+    [ "$status" = 0 ] || fail "status $status after $what"
+    ;;
+init-failure)
+    expect_start_failure no-such-driver 'Unable to init SDL: .'
     ;;
 video-failure)
     # The dummy video driver has no OpenGL, so the window cannot be made.
-    SDL_VIDEODRIVER=dummy "$prog" -w 640 480 >"$tmp/out" 2>"$tmp/err"
-    status=$?
-    [ "$status" = 255 ] || fail "status $status, not 255"
-    grep -q '^Unable to set video mode: ' "$tmp/err" || fail "no video mode message"
-    [ "$(wc -l <"$tmp/err")" = 1 ] || fail "more than one line on standard error"
+    expect_start_failure dummy 'Unable to set video mode: '
     ;;
 mouse-missing)
     # From a directory without data/: the mouse model cannot be loaded.
@@ -139,23 +158,42 @@ show-run)
     # The whole show as a viewer sees and hears it: the title on white, the
     # main scene after the title's 255 steps (30.6 s), the song changing its
     # arrangement every 64 steps, and Escape ending it once the mice are gone.
+    # A second show, started beside it so that both wait out the title at
+    # once, gets two Escapes in the main scene and ends at once.
     need_display
     need_tools import convert sox
-    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$tmp/audio.raw"
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$tmp/audio.raw" start_window
+    show_pid=$pid show_started=$started show_window=$window
+    mv "$tmp/out" "$tmp/show-out"; mv "$tmp/err" "$tmp/show-err"
     start_window
-    sleep_until 10
+    twice_pid=$pid twice_started=$started twice_window=$window
+    # Side by side: a picture of a window shows whatever lies over it.
+    xdotool windowmove "$show_window" 0 0
+    xdotool windowmove "$twice_window" 640 0
+
+    window=$show_window
+    sleep_until 10 "$show_started"
     shot title
     white=$(fraction title white)
     awk "BEGIN { exit !($white > 0.6) }" || fail "the title is not on white (white $white)"
-    sleep_until 40
+
+    # The second show, with the first mice on the floor.
+    sleep_until 34 "$twice_started"
+    pid=$twice_pid window=$twice_window
+    press_escape 2
+    wait_exit 500 || fail "still running 0.5 s after the second Escape"
+    [ "$status" = 0 ] || fail "status $status after two Escapes"
+
+    pid=$show_pid window=$show_window
+    mv "$tmp/show-out" "$tmp/out"; mv "$tmp/show-err" "$tmp/err"
+    sleep_until 40 "$show_started"
     shot main
     white=$(fraction main white)
     dark=$(fraction main dark)
     awk "BEGIN { exit !($white > 0.1 && $white < 0.7 && $dark > 0.1) }" \
         || fail "no floor and background at 40 s (white $white, dark $dark)"
     escape_at=$(date +%s.%N)
-    xdotool windowfocus --sync "$window" 2>/dev/null
-    xdotool key --clearmodifiers Escape
+    press_escape 1
     wait_exit 8000 || fail "still running 8 s after Escape"
     took=$(awk "BEGIN { print $(date +%s.%N) - $escape_at }")
     [ "$status" = 0 ] || fail "status $status after Escape"
@@ -170,15 +208,6 @@ show-run)
     echo "$levels" | awk 'NF { n++; if ($1 < 0.003) quiet++; if ($1 > hi) hi = $1; if (lo == "" || $1 < lo) lo = $1 }
                           END { exit !(n == 5 && !quiet && hi > 1.2 * lo) }' \
         || fail "the song is silent or does not change: $(echo $levels)"
-    ;;
-escape-twice)
-    need_display
-    start_window
-    sleep_until 34  # the main scene, with the first mice on the floor
-    xdotool windowfocus --sync "$window" 2>/dev/null
-    xdotool key --clearmodifiers Escape key --clearmodifiers Escape
-    wait_exit 500 || fail "still running 0.5 s after the second Escape"
-    [ "$status" = 0 ] || fail "status $status"
     ;;
 *)
     echo "unknown case $case_name"

@@ -113,9 +113,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     world_step(&world, 1.0f / 75.0f);
     check(mice, balls);
 
-    for (Mouse *m : mice)
-        delete m;
-    for (Ball *b : balls)
-        delete b;
+    world_release_records(&world);
     return 0;
 }
