@@ -43,7 +43,8 @@ void run_captures(benchmark::State &state, CaptureOptions o, double seconds)
     }
     double shown = (double)state.iterations() * seconds;
     state.counters["x_real_time"] = benchmark::Counter(shown, benchmark::Counter::kIsRate);
-    state.counters["frames_per_s"] = benchmark::Counter((double)frames, benchmark::Counter::kIsRate);
+    state.counters["frames_per_s"] =
+        benchmark::Counter((double)frames, benchmark::Counter::kIsRate);
 }
 
 void BM_CaptureNoVideo(benchmark::State &state)

@@ -9,7 +9,10 @@ namespace {
 
 class BallMotionTest : public ::testing::Test {
 protected:
-    void TearDown() override { world_release_records(&world); }
+    void TearDown() override
+    {
+        world_release_records(&world);
+    }
     void SetUp() override
     {
         world_reset(&world, 1.0f, 1.0f);
@@ -53,7 +56,8 @@ TEST(SplinePoint, PassesThroughItsInnerPointsAndBlends)
         {0.5f, 1.0f, 0.0f, 0.0f, 0.5f, 0.5f},
         // Bias 1: tangents P1 - P0 and P2 - P1; half-way
         // (P1 + P2) / 2 + (2 P1 - P0 - P2) / 8.
-        {0.5f, 0.0f, 0.0f, 1.0f, 0.5f + (0.0f + 1.0f - 1.0f) / 8.0f, 0.5f + (0.0f - 2.0f - 1.0f) / 8.0f},
+        {0.5f, 0.0f, 0.0f, 1.0f, 0.5f + (0.0f + 1.0f - 1.0f) / 8.0f,
+         0.5f + (0.0f - 2.0f - 1.0f) / 8.0f},
     };
     for (const auto &c : cases) {
         float out[2] = {99.0f, 99.0f};
@@ -129,10 +133,10 @@ TEST_F(BallMotionTest, HopShape)
     } cases[] = {
         {BALL_BEACH, 0.44f, 0.01f, 0.35f},  // half-way: the hop's height
         {BALL_BEACH, 0.0f, 0.225f, 0.35f * 0.75f},
-        {BALL_BEACH, 0.89f, 0.02f, 0.0f},   // passing the period: on the floor
+        {BALL_BEACH, 0.89f, 0.02f, 0.0f},  // passing the period: on the floor
         {BALL_TENNIS, 0.79f, 0.02f, 0.0f},
         {BALL_TENNIS, 0.3f, 0.1f, 0.25f},
-        {BALL_FOOTBALL, 0.2f, 0.05f, 0.0f}, // no hop
+        {BALL_FOOTBALL, 0.2f, 0.05f, 0.0f},  // no hop
         {BALL_BOWLING, 0.0f, 0.25f, 0.0f},
     };
     for (const auto &c : cases) {
@@ -202,10 +206,7 @@ TEST_F(BallMotionTest, PushLimitLetsCloseBallsPass)
         bool applied;
     } cases[] = {
         {0.0f, true},  // coincident: no push at all
-        {0.15f, false},
-        {0.18f, false},
-        {0.19f, true},
-        {0.25f, true},
+        {0.15f, false}, {0.18f, false}, {0.19f, true}, {0.25f, true},
     };
     for (const auto &c : cases) {
         world_release_records(&world);
@@ -245,14 +246,9 @@ TEST_F(BallMotionTest, HeadingFromMotion)
     struct {
         float dx, dy, heading;
     } cases[] = {
-        {0.0f, 0.1f, 90.0f},
-        {0.0f, 0.0f, 90.0f},
-        {0.0f, -0.1f, 270.0f},
-        {0.1f, 0.0f, 0.0f},
-        {-0.1f, 0.0f, 180.0f},
-        {0.1f, 0.1f, 45.0f},
-        {-0.1f, -0.1f, 225.0f},
-        {0.1f, -1e-35f, 0.0f},  // 360 less a rounding error is 0, not 360
+        {0.0f, 0.1f, 90.0f},    {0.0f, 0.0f, 90.0f},   {0.0f, -0.1f, 270.0f},
+        {0.1f, 0.0f, 0.0f},     {-0.1f, 0.0f, 180.0f}, {0.1f, 0.1f, 45.0f},
+        {-0.1f, -0.1f, 225.0f}, {0.1f, -1e-35f, 0.0f},  // 360 less a rounding error is 0, not 360
     };
     for (const auto &c : cases) {
         Ball b{};
@@ -304,7 +300,8 @@ TEST_F(BallMotionTest, NearlyCoincidentPushStaysFinite)
             EXPECT_LE(b->push.x, 0.0f);
             EXPECT_EQ(b->position.y, 0.0f);
             EXPECT_TRUE(std::isfinite(b->position.x));
-            EXPECT_LE(std::fabs(b->position.x), 10.0f * 0.01f) << "a push over the limit is dropped";
+            EXPECT_LE(std::fabs(b->position.x), 10.0f * 0.01f)
+                << "a push over the limit is dropped";
         }
     }
 }

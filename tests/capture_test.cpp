@@ -66,7 +66,10 @@ protected:
         ASSERT_NE(mkdtemp(name), nullptr);
         dir = name;
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override
+    {
+        std::system(("rm -rf '" + dir + "'").c_str());
+    }
 
     // A seeded, quiet capture into this test's folder.
     CaptureOptions options(unsigned seed, double duration)
@@ -85,7 +88,10 @@ protected:
         EXPECT_EQ(capture_run(o, &stats), CAPTURE_OK);
         return stats;
     }
-    std::string path(const char *name) const { return dir + "/" + name; }
+    std::string path(const char *name) const
+    {
+        return dir + "/" + name;
+    }
     std::string dir;
 };
 
@@ -128,7 +134,8 @@ TEST_F(CaptureTest, DrawnFramesAreTheSameTwiceInAProcess)
         EXPECT_GT(a.size(), 100u) << frame;
         EXPECT_TRUE(a == read_file(path("b") + frame)) << frame;
     }
-    EXPECT_NE(access((path("a") + "/frame_000003.png").c_str(), F_OK), 0) << "0.1 s at 30 fps is 3 frames";
+    EXPECT_NE(access((path("a") + "/frame_000003.png").c_str(), F_OK), 0)
+        << "0.1 s at 30 fps is 3 frames";
 }
 
 TEST_F(CaptureTest, AnUndrawnRunTracesWhatADrawnOneDoes)
@@ -188,7 +195,8 @@ TEST_F(CaptureTest, TheSoundHoldsExactlyTheSectionsFrames)
         o.wav_path = path("s.wav");
         CaptureStats stats = run(o);
         EXPECT_EQ(stats.audio_frames, c.frames);
-        EXPECT_EQ((long)read_file(o.wav_path).size(), 44 + 4 * c.frames) << c.start << " " << c.duration;
+        EXPECT_EQ((long)read_file(o.wav_path).size(), 44 + 4 * c.frames)
+            << c.start << " " << c.duration;
     }
 }
 
@@ -207,7 +215,8 @@ TEST_F(CaptureTest, ASectionIsTheSameStretchOfTheShow)
     std::string whole = read_file(path("whole.wav")), part = read_file(path("part.wav"));
     ASSERT_EQ(part.size(), 44u + 8u * 44100u * 4u);
     EXPECT_TRUE(part.substr(44) == whole.substr(44 + 32u * 44100u * 4u));
-    std::vector<std::string> a = read_lines(path("whole.jsonl")), b = read_lines(path("part.jsonl"));
+    std::vector<std::string> a = read_lines(path("whole.jsonl")),
+                             b = read_lines(path("part.jsonl"));
     ASSERT_EQ(b.size(), 8u * 60u);
     // The same frames, numbered from the section's start.
     for (size_t k = 0; k < b.size(); k++) {

@@ -17,11 +17,26 @@ namespace {
 struct V3 {
     double x, y, z;
 };
-V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-double dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-V3 cross(V3 a, V3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-double length(V3 a) { return std::sqrt(dot(a, a)); }
+V3 operator-(V3 a, V3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+V3 operator+(V3 a, V3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+double dot(V3 a, V3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+V3 cross(V3 a, V3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double length(V3 a)
+{
+    return std::sqrt(dot(a, a));
+}
 
 // A model loaded from data/, released at the end of the test.
 struct DataModel {
@@ -31,17 +46,31 @@ struct DataModel {
         std::string path = std::string(TOBUNA_SOURCE_DIR) + "/data/" + name;
         loaded = model_load_dump(&m, path.c_str()) == 0;
     }
-    ~DataModel() { model_free(&m); }
+    ~DataModel()
+    {
+        model_free(&m);
+    }
     bool loaded;
 };
 
-const char *const files[] = {"hiiri.dump", "jalkapallo2.dump", "rantapallo.dump", "keilapallo.dump",
-                             "tennari.dump", "kube.dump", "fontti.dump"};
-const char *const balls[] = {"jalkapallo2.dump", "rantapallo.dump", "keilapallo.dump", "tennari.dump"};
+const char *const files[] = {"hiiri.dump",      "jalkapallo2.dump", "rantapallo.dump",
+                             "keilapallo.dump", "tennari.dump",     "kube.dump",
+                             "fontti.dump"};
+const char *const balls[] = {"jalkapallo2.dump", "rantapallo.dump", "keilapallo.dump",
+                             "tennari.dump"};
 
-V3 vertex(const Model &m, int i) { return {m.vertices[3 * i], m.vertices[3 * i + 1], m.vertices[3 * i + 2]}; }
-V3 normal(const Model &m, int i) { return {m.normals[3 * i], m.normals[3 * i + 1], m.normals[3 * i + 2]}; }
-V3 corner(const Model &m, const ModelFace *f, int i) { return vertex(m, f->vertex_indices[i]); }
+V3 vertex(const Model &m, int i)
+{
+    return {m.vertices[3 * i], m.vertices[3 * i + 1], m.vertices[3 * i + 2]};
+}
+V3 normal(const Model &m, int i)
+{
+    return {m.normals[3 * i], m.normals[3 * i + 1], m.normals[3 * i + 2]};
+}
+V3 corner(const Model &m, const ModelFace *f, int i)
+{
+    return vertex(m, f->vertex_indices[i]);
+}
 
 // Newell's normal: twice the area along the counter-clockwise front.
 V3 area_vector(const Model &m, const ModelFace *f)
@@ -99,11 +128,13 @@ TEST(DataModels, EveryFaceIsPlanarConvexAndAgreesWithItsNormals)
                     V3 centre{0, 0, 0};
                     for (int i = 0; i < f->corner_count; i++)
                         centre = centre + corner(d.m, f, i);
-                    centre = {centre.x / f->corner_count, centre.y / f->corner_count, centre.z / f->corner_count};
+                    centre = {centre.x / f->corner_count, centre.y / f->corner_count,
+                              centre.z / f->corner_count};
                     for (int i = 0; i < f->corner_count; i++) {
                         V3 p = corner(d.m, f, i);
                         // Stored coordinates are rounded to about 1e-4.
-                        EXPECT_LT(std::fabs(dot(p - centre, n)), 1e-3) << "corner " << i << " off the face's plane";
+                        EXPECT_LT(std::fabs(dot(p - centre, n)), 1e-3)
+                            << "corner " << i << " off the face's plane";
                         V3 in = p - corner(d.m, f, (i + f->corner_count - 1) % f->corner_count);
                         V3 out = corner(d.m, f, (i + 1) % f->corner_count) - p;
                         EXPECT_GT(dot(cross(in, out), n) / (length(in) * length(out)), -1e-3)
@@ -139,7 +170,8 @@ TEST(DataModels, EveryDrawnObjectIsClosedAndWindsOutward)
             for (const ModelGroup *g = o->groups; g; g = g->next)
                 for (const ModelFace *f = g->faces; f; f = f->next)
                     for (int i = 0; i < f->corner_count; i++) {
-                        int a = f->vertex_indices[i], b = f->vertex_indices[(i + 1) % f->corner_count];
+                        int a = f->vertex_indices[i],
+                            b = f->vertex_indices[(i + 1) % f->corner_count];
                         edges[{a, b}]++;
                         piece[root(a)] = root(b);
                     }
@@ -168,8 +200,8 @@ TEST(DataModels, FacesStayWithinTheirBudgets)
         const char *file;
         int most;
     } budgets[] = {
-        {"hiiri.dump", 270}, {"jalkapallo2.dump", 140}, {"rantapallo.dump", 120},
-        {"keilapallo.dump", 130}, {"tennari.dump", 220}, {"kube.dump", 6},
+        {"hiiri.dump", 270},      {"jalkapallo2.dump", 140}, {"rantapallo.dump", 120},
+        {"keilapallo.dump", 130}, {"tennari.dump", 220},     {"kube.dump", 6},
     };
     for (const auto &b : budgets) {
         DataModel d(b.file);
@@ -260,7 +292,8 @@ TEST(BallModels, AreUnitSpheresWithoutLights)
                     continue;
                 for (const ModelFace *f = g->faces; f; f = f->next, shell++)
                     for (int i = 0; i < f->corner_count; i++)
-                        EXPECT_NEAR(length(corner(d.m, f, i)), 1.0, 0.02) << file << " group " << g->name;
+                        EXPECT_NEAR(length(corner(d.m, f, i)), 1.0, 0.02)
+                            << file << " group " << g->name;
             }
         EXPECT_GT(shell, 60) << file;
     }
@@ -285,12 +318,15 @@ TEST(BallModels, ShowTheirKindsColours)
                         count += corners == 0 || f->corner_count == corners;
         return count;
     };
-    auto grey = [](const Material *mat) { return (mat->diffuse[0] + mat->diffuse[1] + mat->diffuse[2]) / 3.0; };
+    auto grey = [](const Material *mat) {
+        return (mat->diffuse[0] + mat->diffuse[1] + mat->diffuse[2]) / 3.0;
+    };
 
     DataModel football("jalkapallo2.dump");
     ASSERT_TRUE(football.loaded);
     EXPECT_EQ(faces_of(football.m, "musta", 5), 12) << "twelve black pentagons";
-    EXPECT_EQ(faces_of(football.m, "valkoinen", 3), 120) << "twenty white hexagons of six triangles";
+    EXPECT_EQ(faces_of(football.m, "valkoinen", 3), 120)
+        << "twenty white hexagons of six triangles";
     EXPECT_LT(grey(materials(football.m)["musta"]), 0.2);
     EXPECT_GT(grey(materials(football.m)["valkoinen"]), 0.9);
 
@@ -357,7 +393,7 @@ TEST(FontModel, HasEveryCharacterInItsCell)
         char c;
         double bottom, top;
     } metrics[] = {
-        {'H', 0.0, 1.4}, {'E', 0.0, 1.4}, {'x', 0.0, 1.0}, {'z', 0.0, 1.0},
+        {'H', 0.0, 1.4},  {'E', 0.0, 1.4},  {'x', 0.0, 1.0},  {'z', 0.0, 1.0},
         {'l', 0.0, 1.45}, {'p', -0.4, 1.0}, {'-', 0.5, 0.74},
     };
     for (const auto &m : metrics) {

@@ -37,7 +37,10 @@ protected:
         }
         return fired;
     }
-    void advance(int32_t p) { director_advance(&d, p, &last); }
+    void advance(int32_t p)
+    {
+        director_advance(&d, p, &last);
+    }
     Director d;
     DirectorStep last{};
 };
@@ -149,8 +152,8 @@ TEST_F(DirectorTest, ActsLastTheirPeriodsAndRowsContinue)
         else
             EXPECT_EQ(d.act, before);
         if (d.act != ACT_TITLE) {
-            EXPECT_TRUE(d.song_transpose == 0 || d.song_transpose == 4 ||
-                        d.song_transpose == -4 || d.song_transpose == -8);
+            EXPECT_TRUE(d.song_transpose == 0 || d.song_transpose == 4 || d.song_transpose == -4 ||
+                        d.song_transpose == -8);
         }
     }
     int wanders = 0, chases = 0, wander_after_wander = 0;
@@ -245,7 +248,9 @@ TEST(DirectorStep, SendsTheRowsMutesAndTheTranspositionEveryFrame)
         director_step();
     }
     for (int v : transposed_voices)  // the song has no voice 0: ignored there
-        EXPECT_EQ(synth.voices[v].transpose.load(), synth_voice_in_use(v) ? director.song_transpose : 0) << v;
+        EXPECT_EQ(synth.voices[v].transpose.load(),
+                  synth_voice_in_use(v) ? director.song_transpose : 0)
+            << v;
     for (int v : {7, 10, 11})
         EXPECT_EQ(synth.voices[v].transpose.load(), 0) << v;
 }

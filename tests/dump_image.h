@@ -15,8 +15,14 @@ struct DumpImage {
         bytes.push_back((uint8_t)v);
         return *this;
     }
-    DumpImage &u16(unsigned v) { return u8(v & 0xFF).u8((v >> 8) & 0xFF); }
-    DumpImage &u32(uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
+    DumpImage &u16(unsigned v)
+    {
+        return u8(v & 0xFF).u8((v >> 8) & 0xFF);
+    }
+    DumpImage &u32(uint32_t v)
+    {
+        return u16(v & 0xFFFF).u16(v >> 16);
+    }
     DumpImage &f32(float f)
     {
         uint32_t bits;
@@ -47,7 +53,10 @@ struct DumpImage {
             f32(value);
         return *this;
     }
-    DumpImage &object(const std::string &n) { return u8('o').name(n); }
+    DumpImage &object(const std::string &n)
+    {
+        return u8('o').name(n);
+    }
     // A group of faces, each a list of vertex indices with normal index 0.
     DumpImage &group(const std::string &n, const std::string &material,
                      std::initializer_list<std::initializer_list<int>> faces)
@@ -62,5 +71,8 @@ struct DumpImage {
         }
         return *this;
     }
-    DumpImage &end() { return u8('q'); }
+    DumpImage &end()
+    {
+        return u8('q');
+    }
 };

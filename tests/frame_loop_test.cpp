@@ -14,10 +14,12 @@ TEST(FrameIndex, WholeSeventyFifthsOfTheClock)
         uint32_t ticks;
         int index;
     } cases[] = {
-        {0, 0}, {13, 0}, {14, 1}, {26, 1}, {27, 2}, {39, 2}, {40, 3},
-        {1000, 75}, {60000, 4500},
-        {0x7fffffffu, 161061273},  // largest positive reading
-        {0xffffffffu, 0},          // taken as signed: -1 ms
+        {0, 0},           {13, 0},
+        {14, 1},          {26, 1},
+        {27, 2},          {39, 2},
+        {40, 3},          {1000, 75},
+        {60000, 4500},    {0x7fffffffu, 161061273},  // largest positive reading
+        {0xffffffffu, 0},                            // taken as signed: -1 ms
     };
     for (const auto &c : cases)
         EXPECT_EQ(frame_index_of(c.ticks), c.index) << "ticks " << c.ticks;
@@ -29,7 +31,7 @@ TEST(FrameDt, MillisecondsToSeconds)
         int t, previous;
         float dt;
     } cases[] = {
-        {4, 0, 0.004f},     // first frame: the few ms since the loop start
+        {4, 0, 0.004f},  // first frame: the few ms since the loop start
         {1013, 1000, 0.013f},
         {1000, 1000, 0.0f},
         {5000, 1000, 4.0f},  // a late frame carries the whole gap
@@ -53,8 +55,14 @@ int pass(FrameLoop *loop, World *world, uint32_t now, std::initializer_list<int>
 
 class FrameLoopTest : public ::testing::Test {
 protected:
-    void TearDown() override { world_release_records(&world); }
-    void SetUp() override { world_reset(&world, 1.0f, 1.0f); }
+    void TearDown() override
+    {
+        world_release_records(&world);
+    }
+    void SetUp() override
+    {
+        world_reset(&world, 1.0f, 1.0f);
+    }
     World world{};
     FrameLoop loop = frame_loop_start(0);
 };
@@ -67,8 +75,8 @@ TEST_F(FrameLoopTest, StartsRunningWithNoFrameDrawn)
 
 TEST_F(FrameLoopTest, OneFramePerSlotAndTheFirstPassDraws)
 {
-    EXPECT_EQ(pass(&loop, &world, 0), 1);    // first pass always draws
-    EXPECT_EQ(pass(&loop, &world, 5), 0);    // same slot
+    EXPECT_EQ(pass(&loop, &world, 0), 1);  // first pass always draws
+    EXPECT_EQ(pass(&loop, &world, 5), 0);  // same slot
     EXPECT_EQ(pass(&loop, &world, 13), 0);
     EXPECT_EQ(pass(&loop, &world, 14), 1);   // next slot
     EXPECT_EQ(pass(&loop, &world, 200), 1);  // slots skipped, not made up

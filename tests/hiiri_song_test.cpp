@@ -78,7 +78,8 @@ TEST(HiiriSong, NotesStayInRangeUnderEveryTransposition)
 }
 
 // The peak and the quietest half second of a stretch of samples.
-void measure(const std::vector<int> &samples, size_t begin, size_t end, int *peak, double *quietest_db)
+void measure(const std::vector<int> &samples, size_t begin, size_t end, int *peak,
+             double *quietest_db)
 {
     *peak = 0;
     for (size_t i = begin; i < end; i++)
@@ -104,8 +105,10 @@ TEST(HiiriSong, EveryRowSoundsWithoutClipping)
                 int peak;
                 double quietest_db;
                 measure(out, p * period, (p + 1) * period, &peak, &quietest_db);
-                EXPECT_LT(peak, 32766) << "row " << row << " transpose " << transpose << " period " << p;
-                EXPECT_GT(quietest_db, -40.0) << "row " << row << " transpose " << transpose << " period " << p;
+                EXPECT_LT(peak, 32766)
+                    << "row " << row << " transpose " << transpose << " period " << p;
+                EXPECT_GT(quietest_db, -40.0)
+                    << "row " << row << " transpose " << transpose << " period " << p;
             }
         }
     }

@@ -126,7 +126,7 @@ TEST(DumpParse, DuplicateNames)
     ASSERT_EQ(parse(&m, d.bytes), 0);
     ModelObject *older = m.objects->next;
     EXPECT_EQ(older->groups->material->diffuse[0], 0.25f);  // the material read first
-    EXPECT_EQ(model_find_object(&m, "twin"), m.objects);   // the object read last
+    EXPECT_EQ(model_find_object(&m, "twin"), m.objects);    // the object read last
     EXPECT_EQ(model_find_object(&m, "twi"), nullptr);
     EXPECT_EQ(model_find_object(&m, "Twin"), nullptr);
     model_free(&m);
@@ -158,9 +158,9 @@ TEST(ObjectKinds, DecidedByName)
         const char *name;
         int kind;
     } cases[] = {
-        {"point", OBJECT_LIGHT}, {"pointLamp", OBJECT_LIGHT}, {"poin", OBJECT_MESH},
-        {"pivot_key", OBJECT_PIVOT}, {"pivot_", OBJECT_PIVOT}, {"pivot", OBJECT_MESH},
-        {"Pivot_key", OBJECT_MESH}, {"body", OBJECT_MESH}, {"", OBJECT_MESH},
+        {"point", OBJECT_LIGHT},     {"pointLamp", OBJECT_LIGHT}, {"poin", OBJECT_MESH},
+        {"pivot_key", OBJECT_PIVOT}, {"pivot_", OBJECT_PIVOT},    {"pivot", OBJECT_MESH},
+        {"Pivot_key", OBJECT_MESH},  {"body", OBJECT_MESH},       {"", OBJECT_MESH},
     };
     for (const auto &c : cases)
         EXPECT_EQ(model_object_kind(c.name), c.kind) << c.name;
@@ -256,9 +256,9 @@ TEST(Pivots, LinkByUnderscoreAndNameAnywhereInThePivotName)
     ModelObject *newer_pivot = model_find_object(&m, "pivot_ta");
     EXPECT_EQ(model_find_object(&m, "tail")->pivot, model_find_object(&m, "pivot_tail"));
     EXPECT_EQ(model_find_object(&m, "ta")->pivot, newer_pivot);  // first pivot in list order
-    EXPECT_EQ(model_find_object(&m, "ail")->pivot, nullptr);      // no "_ail" in either
+    EXPECT_EQ(model_find_object(&m, "ail")->pivot, nullptr);     // no "_ail" in either
     EXPECT_EQ(model_find_object(&m, "key")->pivot, nullptr);
-    EXPECT_EQ(newer_pivot->pivot, nullptr);                       // pivots are not linked
+    EXPECT_EQ(newer_pivot->pivot, nullptr);  // pivots are not linked
     model_free(&m);
 }
 
@@ -282,35 +282,68 @@ TEST(DumpParse, BrokenImagesFailWithAReasonAndLeaveTheModelEmpty)
     } cases[] = {
         {"nothing", DumpImage(), "byte 0: header cut short"},
         {"scale 0", DumpImage().header(0, {}, {}).end(), "scale is 0"},
-        {"vertices cut short", DumpImage().u16(1).u32(2).u16(0), "byte 2: 2 vertices do not fit in the 2 bytes left"},
-        {"one vertex cut short", DumpImage().u16(1).u32(1).u16(0), "byte 2: 1 vertex does not fit in the 2 bytes left"},
+        {"vertices cut short", DumpImage().u16(1).u32(2).u16(0),
+         "byte 2: 2 vertices do not fit in the 2 bytes left"},
+        {"one vertex cut short", DumpImage().u16(1).u32(1).u16(0),
+         "byte 2: 1 vertex does not fit in the 2 bytes left"},
         {"huge normal count", DumpImage().u16(1).u32(0).u32(0xFFFFFFFF),
          "byte 6: 4294967295 normals do not fit in the 0 bytes left"},
         {"group before object", DumpImage().header(1, {}, {}).material("m").group("g", "m", {}),
          "byte 57: group before any object"},
-        {"unknown material", DumpImage().header(1, {}, {}).material("m").object("o").group("g", "n", {}),
+        {"unknown material",
+         DumpImage().header(1, {}, {}).material("m").object("o").group("g", "n", {}),
          "group names a material not defined before it"},
-        {"material after group", DumpImage().header(1, {}, {}).object("o").group("g", "m", {}).material("m"),
+        {"material after group",
+         DumpImage().header(1, {}, {}).object("o").group("g", "m", {}).material("m"),
          "group names a material not defined before it"},
-        {"vertex index at pool end", DumpImage().header(1, {0, 0, 0}, {0, 0, 1}).material("m").object("o").group("g", "m", {{0, 1, 0}}),
+        {"vertex index at pool end",
+         DumpImage()
+             .header(1, {0, 0, 0}, {0, 0, 1})
+             .material("m")
+             .object("o")
+             .group("g", "m", {{0, 1, 0}}),
          "vertex index 1 beyond the 1 vertices"},
-        {"normal index at pool end", DumpImage().header(1, {0, 0, 0}, {}).material("m").object("o").group("g", "m", {{0}}),
+        {"normal index at pool end",
+         DumpImage().header(1, {0, 0, 0}, {}).material("m").object("o").group("g", "m", {{0}}),
          "normal index 0 beyond the 0 normals"},
         {"name of 1000 bytes", DumpImage().header(1, {}, {}).object(long_name).end(),
          "object name of 1000 bytes or more"},
         {"name cut short", DumpImage().header(1, {}, {}).u8('o').u8('a'), "object name cut short"},
-        {"material values cut short", DumpImage().header(1, {}, {}).u8('m').name("m").f32(1), "material values cut short"},
-        {"face count cut short", DumpImage().header(1, {}, {}).material("m").object("o").u8('g').name("g").name("m").u8(1),
+        {"material values cut short", DumpImage().header(1, {}, {}).u8('m').name("m").f32(1),
+         "material values cut short"},
+        {"face count cut short",
+         DumpImage().header(1, {}, {}).material("m").object("o").u8('g').name("g").name("m").u8(1),
          "face count cut short"},
-        {"too many faces", DumpImage().header(1, {}, {}).material("m").object("o").u8('g').name("g").name("m").u16(9).u8(0),
+        {"too many faces",
+         DumpImage()
+             .header(1, {}, {})
+             .material("m")
+             .object("o")
+             .u8('g')
+             .name("g")
+             .name("m")
+             .u16(9)
+             .u8(0),
          "faces do not fit"},
-        {"face cut short", DumpImage().header(1, {0, 0, 0}, {0, 0, 1}).material("m").object("o").u8('g').name("g").name("m").u16(1).u8(2).u16(0),
+        {"face cut short",
+         DumpImage()
+             .header(1, {0, 0, 0}, {0, 0, 1})
+             .material("m")
+             .object("o")
+             .u8('g')
+             .name("g")
+             .name("m")
+             .u16(1)
+             .u8(2)
+             .u16(0),
          "face cut short"},
         {"pivot without group", DumpImage().header(1, {}, {}).object("pivot_key").end(),
          "pivot object \"pivot_key\" has no group"},
-        {"light without face", DumpImage().header(1, {}, {}).material("m").object("point").group("g", "m", {}).end(),
+        {"light without face",
+         DumpImage().header(1, {}, {}).material("m").object("point").group("g", "m", {}).end(),
          "light object \"point\" has no face"},
-        {"light with an empty face", DumpImage().header(1, {}, {}).material("m").object("point").group("g", "m", {{}}).end(),
+        {"light with an empty face",
+         DumpImage().header(1, {}, {}).material("m").object("point").group("g", "m", {{}}).end(),
          "light object \"point\" has no face"},
     };
     for (auto &c : cases) {
@@ -474,12 +507,14 @@ TEST_F(DataDirTest, MissingFileLeavesTheModelUntouched)
 TEST(DataFiles, EveryDumpInDataLoadsAndHasWhatTheShowLooksFor)
 {
     int files = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(std::filesystem::path(TOBUNA_SOURCE_DIR) / "data")) {
+    for (const auto &entry :
+         std::filesystem::directory_iterator(std::filesystem::path(TOBUNA_SOURCE_DIR) / "data")) {
         if (entry.path().extension() != ".dump")
             continue;
         files++;
         Model m{};
-        ASSERT_EQ(model_load_dump(&m, entry.path().c_str()), 0) << entry.path() << ": " << model_last_error();
+        ASSERT_EQ(model_load_dump(&m, entry.path().c_str()), 0)
+            << entry.path() << ": " << model_last_error();
         EXPECT_NE(m.objects, nullptr) << entry.path();
         EXPECT_EQ(model_check_storable(&m), 0) << entry.path() << ": " << model_last_error();
         model_free(&m);

@@ -49,12 +49,13 @@ TEST(ObjFaces, CornerForms)
         {"f 1/1 2/2 3/3", {0, 1, 2}, {-1, -1, -1}},
         {"f 1/1/ 2/2/ 3/3/", {0, 1, 2}, {-1, -1, -1}},
         {"f -8//-10 -7//-9 -6//-1", {0, 1, 2}, {0, 1, 9}},  // relative to what was read
-        {"f\t1//1  2//2 \t3//3  ", {0, 1, 2}, {0, 1, 2}},    // tabs, runs and trailing blanks
+        {"f\t1//1  2//2 \t3//3  ", {0, 1, 2}, {0, 1, 2}},   // tabs, runs and trailing blanks
         {"f 1//1 2//2 3//3 # a comment", {0, 1, 2}, {0, 1, 2}},
     };
     for (auto &c : cases) {
         Model m{};
-        std::string text = std::string(square_vertices) + "mtllib x.mtl\no a\ng g\nusemtl m\n" + c.line + "\n";
+        std::string text =
+            std::string(square_vertices) + "mtllib x.mtl\no a\ng g\nusemtl m\n" + c.line + "\n";
         ASSERT_EQ(parse_obj(&m, text, one_material), 0) << c.line << ": " << model_last_error();
         const ModelFace *f = m.objects->groups->faces;
         ASSERT_EQ(f->corner_count, (int)c.vertices.size()) << c.line;
@@ -128,10 +129,25 @@ TEST(ObjFaces, EveryFaceWithoutNormalsGetsItsOwn)
 // A text of the usual nesting with lines separated by sep.
 std::string nested(const char *sep)
 {
-    const char *lines[] = {"# a comment", "mtllib m.mtl", "v 0 0 0", "v 1 0 0", "v 0 1 0",
-                           "#v 5 5 5", "   ", "vn 0 0 1", "o tri", "g front", "usemtl m",
-                           "f 1//1 2//1 3//1", "g back", "usemtl m", "f 3//1 2//1 1//1",
-                           "o pivot_tri", "g marker", "usemtl m", "f 1//1 2//1 3//1"};
+    const char *lines[] = {"# a comment",
+                           "mtllib m.mtl",
+                           "v 0 0 0",
+                           "v 1 0 0",
+                           "v 0 1 0",
+                           "#v 5 5 5",
+                           "   ",
+                           "vn 0 0 1",
+                           "o tri",
+                           "g front",
+                           "usemtl m",
+                           "f 1//1 2//1 3//1",
+                           "g back",
+                           "usemtl m",
+                           "f 3//1 2//1 1//1",
+                           "o pivot_tri",
+                           "g marker",
+                           "usemtl m",
+                           "f 1//1 2//1 3//1"};
     std::string text;
     for (const char *line : lines)
         text += std::string(line) + sep;
@@ -164,7 +180,8 @@ TEST(ObjText, ErrorsNameTheLine)
         const char *text;
         const char *message;
     } cases[] = {
-        {"v 0 0 0\nv 1 0 0\nf 1 2 3\n", "OBJ text:3: vertex index in \"3\" is outside the vertices"},
+        {"v 0 0 0\nv 1 0 0\nf 1 2 3\n",
+         "OBJ text:3: vertex index in \"3\" is outside the vertices"},
         {"v 0 0 0\nf 1 -2 1\n", "OBJ text:2: vertex index in \"-2\""},
         {"v 0 0 0\nvn 0 0 1\nf 1//2 1//1 1//1\n", "OBJ text:3: normal index in \"1//2\""},
         {"v 0 0 0\nf 0 1 1\n", "OBJ text:2: bad face corner \"0\""},
@@ -172,9 +189,11 @@ TEST(ObjText, ErrorsNameTheLine)
         {"v 1 2\n", "OBJ text:1: v needs more numbers"},
         {"\r\n\r\nvn 1 two 3\n", "OBJ text:3: \"two\" is not a number"},
         {"o\n", "OBJ text:1: o needs a name"},
-        {"o a\ng b\nusemtl nothing\n", "OBJ text:3: material \"nothing\" is not in the material libraries"},
+        {"o a\ng b\nusemtl nothing\n",
+         "OBJ text:3: material \"nothing\" is not in the material libraries"},
         {"f\n", "OBJ text:1: face without corners"},
-        {"mtllib /nonexistent/lib.mtl\n", "OBJ text:1: cannot open material library \"/nonexistent/lib.mtl\""},
+        {"mtllib /nonexistent/lib.mtl\n",
+         "OBJ text:1: cannot open material library \"/nonexistent/lib.mtl\""},
         {"mtllib\n", "OBJ text:1: mtllib needs a file name"},
     };
     for (auto &c : cases) {
@@ -186,7 +205,8 @@ TEST(ObjText, ErrorsNameTheLine)
     }
     Model m{};
     EXPECT_EQ(parse_obj(&m, "o " + std::string(1000, 'n') + "\n"), -1);
-    EXPECT_NE(std::string(model_last_error()).find("name of 1000 bytes or more"), std::string::npos);
+    EXPECT_NE(std::string(model_last_error()).find("name of 1000 bytes or more"),
+              std::string::npos);
     EXPECT_EQ(parse_obj(&m, "o " + std::string(999, 'n') + "\n"), 0);
     model_free(&m);
 }
@@ -227,7 +247,9 @@ TEST(ObjText, ExporterOutputWithoutGroupsOrObjects)
 TEST(ObjText, GivenMaterialTextServesEveryLibraryLine)
 {
     Model m{};
-    ASSERT_EQ(parse_obj(&m, "mtllib a.mtl\nmtllib /\nmtllib b.mtl c.mtl\no x\ng g\nusemtl m\n", one_material), 0)
+    ASSERT_EQ(parse_obj(&m, "mtllib a.mtl\nmtllib /\nmtllib b.mtl c.mtl\no x\ng g\nusemtl m\n",
+                        one_material),
+              0)
         << model_last_error();
     EXPECT_STREQ(m.materials->name, "m");
     EXPECT_EQ(m.materials->next, nullptr);  // parsed once, no file opened
@@ -246,8 +268,9 @@ TEST(ObjText, EmptyTextIsAnEmptyModel)
 TEST(Mtl, KeywordsAndDefaults)
 {
     Model m{};
-    char text[] = "Kd 9 9 9\nnewmtl red\nKd 1 0 0\r\n\r\nnewmtl full\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\n"
-                  "Ks 0.7 0.8 0.9\nNs 12\nd 0.5\nillum 2\nnewmtl grey\nKd 0.5\n";
+    char text[] =
+        "Kd 9 9 9\nnewmtl red\nKd 1 0 0\r\n\r\nnewmtl full\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\n"
+        "Ks 0.7 0.8 0.9\nNs 12\nd 0.5\nillum 2\nnewmtl grey\nKd 0.5\n";
     EXPECT_EQ(model_parse_mtl(&m, text), 0);
     Material *grey = m.materials, *full = grey->next, *red = full->next;
     ASSERT_NE(red, nullptr);
@@ -275,7 +298,8 @@ TEST(ObjFile, MaterialLibraryFoundBesideTheObjFile)
 {
     auto dir = std::filesystem::temp_directory_path() / ("tobuna-obj-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    std::ofstream(dir / "thing.obj") << "mtllib thing.mtl\nv 0 0 0\no a\ng g\nusemtl paint\nf 1 1 1\n";
+    std::ofstream(dir / "thing.obj")
+        << "mtllib thing.mtl\nv 0 0 0\no a\ng g\nusemtl paint\nf 1 1 1\n";
     std::ofstream(dir / "thing.mtl") << "newmtl paint\nKd 0 1 0\n";
     Model m{};
     ASSERT_EQ(model_load_obj(&m, (dir / "thing.obj").c_str()), 0) << model_last_error();
@@ -285,7 +309,8 @@ TEST(ObjFile, MaterialLibraryFoundBesideTheObjFile)
     std::filesystem::remove(dir / "thing.mtl");
     EXPECT_EQ(model_load_obj(&m, (dir / "thing.obj").c_str()), -1);
     std::string expected = (dir / "thing.obj").string() + ":1: cannot open material library";
-    EXPECT_NE(std::string(model_last_error()).find(expected), std::string::npos) << model_last_error();
+    EXPECT_NE(std::string(model_last_error()).find(expected), std::string::npos)
+        << model_last_error();
     EXPECT_EQ(model_load_obj(&m, (dir / "missing.obj").c_str()), -1);
     std::filesystem::remove_all(dir);
 }
@@ -302,8 +327,8 @@ TEST(ObjFile, ANulByteIsAnErrorNamingItsOffset)
         // The text after the NUL would have been left out.
         {"v 0 0 0\r\nv 1 0 0\n\0f 1 2 1\n"s, "", obj + ":3: NUL byte at offset 17"},
         {"\0"s, "", obj + ":1: NUL byte at offset 0"},
-        {"mtllib thing.mtl\nv 0 0 0\no a\ng g\nusemtl paint\nf 1 1 1\n", "newmtl paint\nKd 0 1\0 0\n"s,
-         mtl + ":2: NUL byte at offset 19"},
+        {"mtllib thing.mtl\nv 0 0 0\no a\ng g\nusemtl paint\nf 1 1 1\n",
+         "newmtl paint\nKd 0 1\0 0\n"s, mtl + ":2: NUL byte at offset 19"},
     };
     for (auto &c : cases) {
         std::ofstream(obj, std::ios::binary) << c.obj_text;
@@ -316,7 +341,8 @@ TEST(ObjFile, ANulByteIsAnErrorNamingItsOffset)
     // Any binary file is refused at its first NUL byte.
     Model m{};
     EXPECT_EQ(model_load_obj(&m, "/bin/sh"), -1);
-    EXPECT_NE(std::string(model_last_error()).find("/bin/sh:1: NUL byte at offset"), std::string::npos)
+    EXPECT_NE(std::string(model_last_error()).find("/bin/sh:1: NUL byte at offset"),
+              std::string::npos)
         << model_last_error();
     std::filesystem::remove_all(dir);
 }
@@ -338,9 +364,11 @@ TEST(ObjFile, OnlyARegularFileIsRead)
 TEST(ObjRoundTrip, ObjToDumpAndBack)
 {
     Model obj{};
-    ASSERT_EQ(parse_obj(&obj, nested("\n") + "o point\ng lamp\nusemtl m\nf 2//1\n", one_material), 0);
+    ASSERT_EQ(parse_obj(&obj, nested("\n") + "o point\ng lamp\nusemtl m\nf 2//1\n", one_material),
+              0);
     std::string path = (std::filesystem::temp_directory_path() /
-                        ("tobuna-rt-" + std::to_string(getpid()) + ".dump")).string();
+                        ("tobuna-rt-" + std::to_string(getpid()) + ".dump"))
+                           .string();
     ASSERT_EQ(model_save_dump(&obj, path.c_str()), 0) << model_last_error();
     Model dump{};
     ASSERT_EQ(model_load_dump(&dump, path.c_str()), 0) << model_last_error();

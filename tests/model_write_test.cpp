@@ -15,7 +15,8 @@ namespace {
 std::string temp_path(const char *name)
 {
     return (std::filesystem::temp_directory_path() /
-            ("tobuna-" + std::to_string(getpid()) + "-" + name)).string();
+            ("tobuna-" + std::to_string(getpid()) + "-" + name))
+        .string();
 }
 
 std::vector<uint8_t> read_file(const std::string &path)
@@ -37,7 +38,10 @@ std::vector<uint8_t> save(const Model &model)
 // A model of loose vertices, no normals, no objects.
 struct Points {
     std::vector<float> v;
-    Model model() { return Model{v.data(), nullptr, (int)(v.size() / 3), 0, 0, nullptr, nullptr}; }
+    Model model()
+    {
+        return Model{v.data(), nullptr, (int)(v.size() / 3), 0, 0, nullptr, nullptr};
+    }
 };
 
 TEST(DumpWrite, UintsLeastSignificantByteFirstAndOnlyTheLowBytes)
@@ -65,8 +69,8 @@ TEST(DumpWrite, UnitVertexGetsScale16383AndTruncatesTowardZero)
 {
     Points p{{1.0f, -1.0f, 0.5f}};
     std::vector<uint8_t> bytes = save(p.model());
-    std::vector<uint8_t> expected = {0xFF, 0x3F, 1, 0, 0, 0, 0xFF, 0x3F, 0x01, 0xC0, 0xFF, 0x1F,
-                                     0, 0, 0, 0, 0x71};
+    std::vector<uint8_t> expected = {0xFF, 0x3F, 1,    0, 0, 0, 0xFF, 0x3F, 0x01,
+                                     0xC0, 0xFF, 0x1F, 0, 0, 0, 0,    0x71};
     EXPECT_EQ(bytes, expected);
     Model back{};
     ASSERT_EQ(model_parse_dump(&back, bytes.data(), bytes.size()), 0);
@@ -115,10 +119,13 @@ std::vector<uint8_t> rewrite(const std::vector<uint8_t> &bytes, Model *out = nul
 TEST(DumpWrite, RoundTripReversesListsAndTwoRoundTripsGiveTheSameBytes)
 {
     DumpImage d;
-    d.header(16383, {16383, 0, -8191, 0, 16383, 100, -16383, -5, 0, 7, 7, 7}, {0, 0, 16383, 0, 16383, 0});
+    d.header(16383, {16383, 0, -8191, 0, 16383, 100, -16383, -5, 0, 7, 7, 7},
+             {0, 0, 16383, 0, 16383, 0});
     d.material("first", 0.25f).material("second", 0.75f);
     d.object("pivot_tail").group("marker", "second", {{0, 1, 2}, {0, 1, 2, 3}});
-    d.object("tail").group("a", "first", {{0, 1, 2}}).group("b", "second", {{3, 2, 1, 0}, {1, 2, 3}});
+    d.object("tail")
+        .group("a", "first", {{0, 1, 2}})
+        .group("b", "second", {{3, 2, 1, 0}, {1, 2, 3}});
     d.end();
     Model once{};
     std::vector<uint8_t> written = rewrite(d.bytes, &once);
@@ -159,20 +166,35 @@ TEST(DumpWrite, ModelsOutsideTheFormatAreRefusedAndNothingIsWritten)
         void (*breakit)(Model *);
         const char *reason;
     } cases[] = {
-        {"no material", [](Model *m) { m->objects->groups->material = nullptr; }, "has no material"},
-        {"vertex index", [](Model *m) { m->objects->groups->faces->vertex_indices[1] = 3; }, "vertex index 3"},
-        {"normal index", [](Model *m) { m->objects->groups->faces->normal_indices[0] = -1; }, "normal index -1"},
+        {"no material", [](Model *m) { m->objects->groups->material = nullptr; },
+         "has no material"},
+        {"vertex index", [](Model *m) { m->objects->groups->faces->vertex_indices[1] = 3; },
+         "vertex index 3"},
+        {"normal index", [](Model *m) { m->objects->groups->faces->normal_indices[0] = -1; },
+         "normal index -1"},
         {"magnitude", [](Model *m) { m->vertices[4] = 32767.0f; }, "magnitude above 32766"},
         {"not a number", [](Model *m) { m->vertices[0] = NAN; }, "not a finite number"},
         {"diffuse not a number", [](Model *m) { m->materials->diffuse[0] = NAN; },
          "material \"m\" has a value that is not a finite number in its diffuse colour (Kd)"},
-        {"ambient infinite", [](Model *m) { m->materials->ambient[3] = -INFINITY; }, "its ambient colour (Ka)"},
-        {"specular infinite", [](Model *m) { m->materials->specular[2] = INFINITY; }, "its specular colour (Ks)"},
+        {"ambient infinite", [](Model *m) { m->materials->ambient[3] = -INFINITY; },
+         "its ambient colour (Ka)"},
+        {"specular infinite", [](Model *m) { m->materials->specular[2] = INFINITY; },
+         "its specular colour (Ks)"},
         {"dissolve", [](Model *m) { m->materials->dissolve = NAN; }, "its dissolve (d)"},
         {"shininess", [](Model *m) { m->materials->shininess = INFINITY; }, "its shininess (Ns)"},
         {"corners", [](Model *m) { m->objects->groups->faces->corner_count = 256; }, "256 corners"},
-        {"pivot without group", [](Model *m) { m->objects->kind = OBJECT_PIVOT; m->objects->groups = nullptr; }, "no group"},
-        {"light without face", [](Model *m) { m->objects->kind = OBJECT_LIGHT; m->objects->groups->faces->corner_count = 0; }, "no face"},
+        {"pivot without group",
+         [](Model *m) {
+             m->objects->kind = OBJECT_PIVOT;
+             m->objects->groups = nullptr;
+         },
+         "no group"},
+        {"light without face",
+         [](Model *m) {
+             m->objects->kind = OBJECT_LIGHT;
+             m->objects->groups->faces->corner_count = 0;
+         },
+         "no face"},
     };
     std::string path = temp_path("refused.dump");
     for (auto &c : cases) {

@@ -9,7 +9,10 @@ namespace {
 
 class MouseMotionTest : public ::testing::Test {
 protected:
-    void TearDown() override { world_release_records(&world); }
+    void TearDown() override
+    {
+        world_release_records(&world);
+    }
     void SetUp() override
     {
         world_reset(&world, 1.0f, 1.0f);
@@ -61,15 +64,14 @@ TEST_F(MouseMotionTest, WallTurnBackOrder)
     struct {
         float x, y, target;
     } cases[] = {
-        {0.0f, -0.95f, 90.0f},   // near -y
-        {0.0f, 0.95f, 270.0f},   // near +y
-        {0.95f, 0.0f, 180.0f},   // near +x
-        {-0.95f, 0.0f, 0.0f},    // near -x
-        {0.95f, -0.95f, 180.0f}, // corner: the x rule comes last
-        {-0.95f, 0.95f, 0.0f},
-        {0.95f, 0.95f, 180.0f},
-        {1.5f, 0.0f, 180.0f},    // beyond the wall too
-        {0.0f, 0.0f, 45.0f},     // no wall near: target unchanged
+        {0.0f, -0.95f, 90.0f},    // near -y
+        {0.0f, 0.95f, 270.0f},    // near +y
+        {0.95f, 0.0f, 180.0f},    // near +x
+        {-0.95f, 0.0f, 0.0f},     // near -x
+        {0.95f, -0.95f, 180.0f},  // corner: the x rule comes last
+        {-0.95f, 0.95f, 0.0f},   {0.95f, 0.95f, 180.0f},
+        {1.5f, 0.0f, 180.0f},  // beyond the wall too
+        {0.0f, 0.0f, 45.0f},   // no wall near: target unchanged
         {0.85f, -0.85f, 45.0f},
     };
     for (const auto &c : cases) {
@@ -124,7 +126,7 @@ TEST_F(MouseMotionTest, SeekTargetsAndTheBound)
         {{10.0f, -10.0f, 0.0f}, 20.0f, -20.0f, 315.0f},  // on the bound: still sought
         {{10.5f, 0.0f, 0.0f}, 0.0f, 0.0f, 90.0f},        // beyond: nothing asked
         {{0.0f, -10.5f, 0.0f}, 0.0f, 0.0f, 90.0f},
-        {{0.0f, 0.0f, 0.0f}, 0.0f, 0.0f, 90.0f},         // standing on it
+        {{0.0f, 0.0f, 0.0f}, 0.0f, 0.0f, 90.0f},  // standing on it
     };
     for (const auto &c : cases) {
         Mouse *m = add_mouse(0.0f, 0.0f, BEHAVIOUR_SEEK_BALL, 0.0f, 2.0f);
@@ -153,8 +155,8 @@ TEST_F(MouseMotionTest, WithoutBallOrLeaderMiceHeadForTheCentre)
 
 TEST_F(MouseMotionTest, RunnerSeeksTheNewestBall)
 {
-    ball_create(&world, BALL_FOOTBALL, 1);                // older, at (-1, 0.5)
-    Ball *newest = ball_create(&world, BALL_FOOTBALL, 3); // at (0.5, -1)
+    ball_create(&world, BALL_FOOTBALL, 1);                 // older, at (-1, 0.5)
+    Ball *newest = ball_create(&world, BALL_FOOTBALL, 3);  // at (0.5, -1)
     Mouse *m = add_mouse(0.0f, 0.0f, BEHAVIOUR_SEEK_BALL, 0.0f, 1.0f);
     mouse_step(m, &world, 0.01f);
     EXPECT_FLOAT_EQ(m->desired_velocity.x, newest->position.x);
@@ -166,7 +168,7 @@ TEST_F(MouseMotionTest, FollowerTargetsOneRadiusFromItsLeader)
     struct {
         float leader_heading, tx, ty;
     } cases[] = {
-        {0.0f, 0.15f, 0.3f},    // x - r cos h, y + r sin h
+        {0.0f, 0.15f, 0.3f},  // x - r cos h, y + r sin h
         {90.0f, 0.2f, 0.35f},
         {180.0f, 0.25f, 0.3f},
         {-90.0f, 0.2f, 0.25f},  // a spun heading, negative
@@ -240,17 +242,16 @@ TEST_F(MouseMotionTest, FindOverlapAtTheSumOfRadii)
         float x, y, z;
         bool overlaps;
     } cases[] = {
-        {0.1f, 0.0f, 0.0f, true},    // at the sum: overlaps
-        {0.0f, -0.09f, 0.0f, true},
-        {0.0f, 0.0f, 0.1f, true},    // over all three axes
-        {0.0f, 0.0f, 0.11f, false},
-        {0.08f, 0.08f, 0.0f, false}, // 0.113 apart
-        {0.0f, 0.0f, 0.0f, true},    // coincident
+        {0.1f, 0.0f, 0.0f, true},                                 // at the sum: overlaps
+        {0.0f, -0.09f, 0.0f, true}, {0.0f, 0.0f, 0.1f, true},     // over all three axes
+        {0.0f, 0.0f, 0.11f, false}, {0.08f, 0.08f, 0.0f, false},  // 0.113 apart
+        {0.0f, 0.0f, 0.0f, true},                                 // coincident
     };
     Mouse *m = add_mouse(0.0f, 0.0f, 0);
     for (const auto &c : cases) {
         Mouse *n = mouse_create(&world, c.x, c.y, c.z, 0.0f, 1.0f);
-        EXPECT_EQ(mouse_find_overlap(m, &world), c.overlaps ? n : nullptr) << c.x << ", " << c.y << ", " << c.z;
+        EXPECT_EQ(mouse_find_overlap(m, &world), c.overlaps ? n : nullptr)
+            << c.x << ", " << c.y << ", " << c.z;
         world.mice = m;  // take n out again
         m->next = nullptr;
     }
@@ -280,8 +281,10 @@ TEST_F(MouseMotionTest, NeighbourAndBallPushMagnitudes)
             }
             mouse_push(m, &w);
             double s = std::hypot((double)c.dx, (double)c.dy);
-            EXPECT_NEAR(m->push.x, -c.dx / s * c.magnitude, 1e-5 * c.magnitude) << with_ball << " " << c.dx << ", " << c.dy;
-            EXPECT_NEAR(m->push.y, -c.dy / s * c.magnitude, 1e-5 * c.magnitude) << with_ball << " " << c.dx << ", " << c.dy;
+            EXPECT_NEAR(m->push.x, -c.dx / s * c.magnitude, 1e-5 * c.magnitude)
+                << with_ball << " " << c.dx << ", " << c.dy;
+            EXPECT_NEAR(m->push.y, -c.dy / s * c.magnitude, 1e-5 * c.magnitude)
+                << with_ball << " " << c.dx << ", " << c.dy;
             EXPECT_EQ(m->push.z, 0.0f);
             world_release_records(&w);
         }
@@ -295,13 +298,11 @@ TEST_F(MouseMotionTest, WallPushOnlyOnceInside)
         int entering;
         float px, py;  // expected push
     } cases[] = {
-        {0.95f, 0.0f, 0, -0.512f, 0.0f},  // 5e-14 / e^10 at e = 0.05
-        {0.0f, -0.95f, 0, 0.0f, 0.512f},
-        {0.99f, 0.0f, 0, -0.5f, 0.0f},    // factor capped: 50 e
-        {1.0f, 0.0f, 0, 0.0f, 0.0f},      // at the wall itself
-        {1.01f, 0.0f, 0, -0.5f, 0.0f},    // beyond it: still pushed back in
-        {-1.01f, 0.0f, 0, 0.5f, 0.0f},
-        {0.95f, 0.0f, 1, 0.0f, 0.0f},     // entering: no wall push
+        {0.95f, 0.0f, 0, -0.512f, 0.0f},                                 // 5e-14 / e^10 at e = 0.05
+        {0.0f, -0.95f, 0, 0.0f, 0.512f}, {0.99f, 0.0f, 0, -0.5f, 0.0f},  // factor capped: 50 e
+        {1.0f, 0.0f, 0, 0.0f, 0.0f},                                     // at the wall itself
+        {1.01f, 0.0f, 0, -0.5f, 0.0f},  // beyond it: still pushed back in
+        {-1.01f, 0.0f, 0, 0.5f, 0.0f},   {0.95f, 0.0f, 1, 0.0f, 0.0f},  // entering: no wall push
         {0.0f, 0.0f, 0, 0.0f, 0.0f},
     };
     for (const auto &c : cases) {
@@ -345,17 +346,12 @@ TEST_F(MouseMotionTest, HeadingFromDesiredVelocity)
     struct {
         float vx, vy, heading;
     } cases[] = {
-        {1.0f, 0.0f, 0.0f},
-        {0.0f, 1.0f, 90.0f},
-        {0.0f, 0.0f, 90.0f},
-        {0.0f, -1.0f, 270.0f},
-        {-1.0f, 0.0f, 180.0f},
-        {-1.0f, 1.0f, 135.0f},
-        {-1.0f, -1.0f, 225.0f},
-        {1.0f, -1.0f, 315.0f},
-        {1.0f, -1e-30f, 0.0f},        // 360 less a rounding error is 0, not 360
-        {1e-45f, 3e38f, 90.0f},
-        {-1e-45f, -3e38f, 270.0f},
+        {1.0f, 0.0f, 0.0f},     {0.0f, 1.0f, 90.0f},
+        {0.0f, 0.0f, 90.0f},    {0.0f, -1.0f, 270.0f},
+        {-1.0f, 0.0f, 180.0f},  {-1.0f, 1.0f, 135.0f},
+        {-1.0f, -1.0f, 225.0f}, {1.0f, -1.0f, 315.0f},
+        {1.0f, -1e-30f, 0.0f},  // 360 less a rounding error is 0, not 360
+        {1e-45f, 3e38f, 90.0f}, {-1e-45f, -3e38f, 270.0f},
     };
     for (const auto &c : cases) {
         Mouse *m = add_mouse(0.0f, 0.0f, 0);
@@ -505,7 +501,8 @@ TEST_F(MouseMotionTest, LeavingDuringTheWalkStepsEveryOtherMouse)
             m = m->next;
         }
         EXPECT_EQ(m, nullptr);
-        EXPECT_EQ(mice[leaving]->next, leaving < 3 ? mice[leaving + 1] : nullptr) << "its own link is kept";
+        EXPECT_EQ(mice[leaving]->next, leaving < 3 ? mice[leaving + 1] : nullptr)
+            << "its own link is kept";
     }
 }
 
@@ -574,10 +571,12 @@ TEST_F(MouseMotionTest, CoincidentMiceStayNearlyCoincidentSeparate)
         Mouse *b = add_mouse(0.3f + c.offset, 0.2f, BEHAVIOUR_SEEK_BALL, 0.0f, 1.0f);
         for (int i = 0; i < 20; i++)
             world_step(&world, 1.0f / 75.0f);
-        double apart = std::hypot((double)a->position.x - b->position.x, (double)a->position.y - b->position.y);
+        double apart = std::hypot((double)a->position.x - b->position.x,
+                                  (double)a->position.y - b->position.y);
         for (Mouse *m : {a, b})
             ASSERT_TRUE(std::isfinite(m->position.x) && std::isfinite(m->position.y) &&
-                        std::isfinite(m->heading)) << c.offset;
+                        std::isfinite(m->heading))
+                << c.offset;
         if (c.separate) {
             EXPECT_GT(apart, 0.1) << c.offset;
         } else {

@@ -289,7 +289,8 @@ TEST_F(RenderTest, DrawMouseSetsTheBodyColourAndTheKeyAndTailAngles)
 
 TEST_F(RenderTest, BallKindsOutsideTheTableDrawNothing)
 {
-    for (Model *slot : {&beach_ball_model, &football_model, &tennis_ball_model, &bowling_ball_model})
+    for (Model *slot :
+         {&beach_ball_model, &football_model, &tennis_ball_model, &bowling_ball_model})
         parse(slot, cube_obj("ball", "red"));
     draw_ball(4);
     draw_ball(-1);
@@ -380,9 +381,9 @@ TEST(TitleLayout, CreditSlotsAndTheirSlide)
     struct {
         double x;
         const char *word;
-    } words[] = {{0, nullptr},       {5999.9, nullptr},     {6000, "tobuna"}, {11999, "tobuna"},
-                 {12000, "by"},      {18000, "kov"},        {24000, "trolvenki"},
-                 {29999, "trolvenki"}, {30000, nullptr},    {100000, nullptr}};
+    } words[] = {{0, nullptr},     {5999.9, nullptr}, {6000, "tobuna"},     {11999, "tobuna"},
+                 {12000, "by"},    {18000, "kov"},    {24000, "trolvenki"}, {29999, "trolvenki"},
+                 {30000, nullptr}, {100000, nullptr}};
     for (auto &w : words) {
         const char *word = title_word(w.x);
         if (w.word)

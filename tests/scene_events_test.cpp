@@ -11,7 +11,10 @@ namespace {
 
 class SceneEventsTest : public ::testing::Test {
 protected:
-    void TearDown() override { world_release_records(&show_world); }
+    void TearDown() override
+    {
+        world_release_records(&show_world);
+    }
     void SetUp() override
     {
         world_release_records(&show_world);

@@ -80,7 +80,8 @@ std::vector<uint8_t> frame_pixels()
     std::vector<uint8_t> rgb = offscreen_read_rgb();
     if (const char *folder = getenv("TOBUNA_SCENE_PNG")) {
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        png_write_rgb((std::string(folder) + "/" + name + ".png").c_str(), width, height, rgb.data());
+        png_write_rgb((std::string(folder) + "/" + name + ".png").c_str(), width, height,
+                      rgb.data());
     }
     return rgb;
 }
@@ -147,7 +148,7 @@ TEST_F(SceneTest, TenSecondGlideFallsFrom0995To05AndStaysThere)
     };
     // Frames of one second each: the factor falls by 0.0495 a second.
     const Frame frames[] = {
-        {0.995f, 1}, {0.9455f, 1}, {0.896f, 1}, {0.8465f, 1},  {0.797f, 1}, {0.7475f, 1},
+        {0.995f, 1}, {0.9455f, 1}, {0.896f, 1}, {0.8465f, 1}, {0.797f, 1}, {0.7475f, 1},
         {0.698f, 1}, {0.6485f, 1}, {0.599f, 1}, {0.5495f, 0}, {0.5f, 0},   {0.5f, 0},
     };
     for (size_t n = 0; n < std::size(frames); n++) {
@@ -220,14 +221,14 @@ TEST_F(SceneTest, EachModeAimsWhereItWants)
         float tilt, roll;  // angle targets after the frame
     };
     const Case cases[] = {
-        {0, false, {0.0f, 0.0f, 0.2f}, -10.0f, 7.0f},     // the targets stay
+        {0, false, {0.0f, 0.0f, 0.2f}, -10.0f, 7.0f},  // the targets stay
         {1, false, {0.0f, 0.1f, -0.4f}, -10.0f, 7.0f},
-        {2, false, {-0.3f, 0.2f, 0.25f}, -10.0f, 0.0f},   // at camera height
+        {2, false, {-0.3f, 0.2f, 0.25f}, -10.0f, 0.0f},  // at camera height
         {3, false, {-0.3f, 0.2f, 0.25f}, -10.0f, 0.0f},
         {4, false, {-0.3f, 0.2f, 0.25f}, -10.0f, 0.0f},
         {5, false, {-0.3f, 0.2f, 0.0f}, -55.0f, -30.0f},  // tilted, rolling with the heading
         {6, false, {-0.3f, 0.2f, 0.0f}, -55.0f, -30.0f},
-        {6, true, {-0.3f, 0.2f, 0.0f}, -55.0f, 0.0f},     // a ball: no heading
+        {6, true, {-0.3f, 0.2f, 0.0f}, -55.0f, 0.0f},  // a ball: no heading
     };
     for (const Case &c : cases) {
         camera_reset();
@@ -324,15 +325,16 @@ TEST_F(SceneTest, OverviewAtRestShowsTheCheckerboardAndTheRails)
 
     // Rails on the floor's edges, 0.04 wide and high, with a gap of 0.1 in
     // the middle of each side; their tops are drawn, not the floor.
-    const double middles[8][2] = {{-0.525, 1.02}, {0.525, 1.02},  {-0.525, -1.02}, {0.525, -1.02},
-                                  {1.02, -0.545}, {1.02, 0.545},  {-1.02, -0.545}, {-1.02, 0.545}};
+    const double middles[8][2] = {{-0.525, 1.02}, {0.525, 1.02}, {-0.525, -1.02}, {0.525, -1.02},
+                                  {1.02, -0.545}, {1.02, 0.545}, {-1.02, -0.545}, {-1.02, 0.545}};
     for (const auto &m : middles) {
         const uint8_t *p = at(rgb, m[0], m[1], 0.04);
         EXPECT_FALSE(same(p, white) || same(p, background)) << m[0] << ", " << m[1];
     }
     const double gaps[4][2] = {{0.02, 1.02}, {0.02, -1.02}, {1.02, 0.02}, {-1.02, 0.02}};
     for (const auto &g : gaps)
-        EXPECT_TRUE(same(at(rgb, g[0], g[1], 0.0), floor_colour(g[0], g[1]))) << g[0] << ", " << g[1];
+        EXPECT_TRUE(same(at(rgb, g[0], g[1], 0.0), floor_colour(g[0], g[1])))
+            << g[0] << ", " << g[1];
 }
 
 TEST_F(SceneTest, MouseAndBallDrawWithTheirShadows)
@@ -374,7 +376,10 @@ TEST_F(SceneTest, MouseShadowLiesAlongItsHeadingAtItsOwnHeight)
     // Without the model, only the shadow is drawn.
     struct Restore {
         Model saved = mouse_model;
-        ~Restore() { mouse_model = saved; }
+        ~Restore()
+        {
+            mouse_model = saved;
+        }
     } restore;
     mouse_model = Model{};
     settle_overview();
@@ -392,7 +397,8 @@ TEST_F(SceneTest, MouseShadowLiesAlongItsHeadingAtItsOwnHeight)
         Mouse *m = spawn_wanderer(&show_world, 0.1f, 0.1f, k.z, k.heading);
         ASSERT_NE(m, nullptr);
         main_scene_frame(0.0f);
-        Patch p = find(offscreen_read_rgb(), column_of(0.1, k.z), row_of(0.1, k.z), 60, mouse_shadow);
+        Patch p =
+            find(offscreen_read_rgb(), column_of(0.1, k.z), row_of(0.1, k.z), 60, mouse_shadow);
         double depth = 1.2 - k.z;
         double half_columns = k.along_x / (depth * 4.0 / 3.0) * width / 2;
         double half_rows = k.along_y / depth * height / 2;

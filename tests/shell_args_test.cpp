@@ -45,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         ArgsCase{"size", {"tobuna", "640", "480"}, 0, 640, 480},
         // The first of three is only tested for -w.
         ArgsCase{"other_first_and_size", {"tobuna", "x", "640", "480"}, 0, 640, 480},
-        ArgsCase{"dash_w_and_four", {"tobuna", "-w", "640", "480", "1"}, 1, 800, 600},  // default size
+        ArgsCase{
+            "dash_w_and_four", {"tobuna", "-w", "640", "480", "1"}, 1, 800, 600},  // default size
         ArgsCase{"four", {"tobuna", "a", "640", "480", "1"}, 0, 800, 600},
         ArgsCase{"dash_wide", {"tobuna", "-wide"}, 0, 800, 600},  // -w must match whole
         ArgsCase{"dash_capital_w", {"tobuna", "-W"}, 0, 800, 600},

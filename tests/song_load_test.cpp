@@ -36,7 +36,8 @@ TEST(SongLoad, StripBlanks)
 
 TEST(SongLoad, CarriageReturnsAndSpacesAreRemovedFirst)
 {
-    const std::string plain = "bpm:125\ni1:saha,200,100,2000,4000,0,0,60,30\np0:c4,e4\nt1:p0,loop\n";
+    const std::string plain =
+        "bpm:125\ni1:saha,200,100,2000,4000,0,0,60,30\np0:c4,e4\nt1:p0,loop\n";
     const std::string dressed =
         "  bpm : 125\r\n\r\n   i1: saha, 200,100 ,2000,4000,0,0,60,30\r\n  # a comment\r\n"
         "p0:c 4,e4\r\n\tt1:p0,loop\r\n";
@@ -54,16 +55,20 @@ TEST(SongLoad, CarriageReturnsAndSpacesAreRemovedFirst)
 
 TEST(SongLoad, TempoLine)
 {
-    struct Case { const char *line; int32_t step; int32_t echo; };
+    struct Case {
+        const char *line;
+        int32_t step;
+        int32_t echo;
+    };
     const Case cases[] = {
         {"bpm:120", 5512, 16536},
         {"bpm:125", 5292, 15876},
         {"bpm:128", 5188, 15564},
-        {"bpm:125x", 5292, 15876},   // atoi reads the leading digits
+        {"bpm:125x", 5292, 15876},  // atoi reads the leading digits
         {"bpm::125", 5292, 15876},
-        {"bpm:1", 264600, 793800},   // below 3 counts as 3
-        {"bpm", 0, 0},               // no tempo: ignored
-        {"bpmx:120", 0, 0},          // not exactly "bpm"
+        {"bpm:1", 264600, 793800},  // below 3 counts as 3
+        {"bpm", 0, 0},              // no tempo: ignored
+        {"bpmx:120", 0, 0},         // not exactly "bpm"
     };
     for (const Case &c : cases) {
         load_song(c.line);
@@ -74,7 +79,11 @@ TEST(SongLoad, TempoLine)
 
 TEST(SongLoad, PatternLines)
 {
-    struct Case { const char *line; int number; std::vector<int> entries; };
+    struct Case {
+        const char *line;
+        int number;
+        std::vector<int> entries;
+    };
     const Case cases[] = {
         {"p3:c4,,e4", 3, {36, 40, -2}},
         {"p3:c4,-,e4", 3, {36, 77, 40, -2}},
@@ -82,7 +91,7 @@ TEST(SongLoad, PatternLines)
         {"p3:sld,-20,C1,b6,echo1,echo0,stop", 3, {76, -20, 1, 71, 72, 73, 74, -2}},
         {"p007:C4,c4x,0,C", 7, {37, 77, 77, 77, -2}},  // "0" ends the name table, never a token
         {"pattern12:a4", 0, {45, -2}},  // any word starting with p; "attern12" reads as 0
-        {"p3:vol", 3, {77, -2}},                          // a parameter missing: a rest
+        {"p3:vol", 3, {77, -2}},        // a parameter missing: a rest
         {"p3:", 3, {-2}},
     };
     for (const Case &c : cases) {
@@ -122,13 +131,16 @@ TEST(SongLoad, ListsHoldAtMost99Entries)
 
 TEST(SongLoad, TrackLines)
 {
-    struct Case { const char *text; std::vector<int> entries; };
+    struct Case {
+        const char *text;
+        std::vector<int> entries;
+    };
     const Case cases[] = {
         {"p0:c4\np2:c4\np5:c4\nt1:p0,p2,loop", {0, 2, -3, -2}},
         {"p0:c4\np2:c4\np5:c4\nt1:x5", {5, -2}},
-        {"p0:c4\np2:c4\nt1:p0,p-3,p1000,p2", {0, 2, -2}},      // numbers outside 0..999 left out
-        {"p0:c4\np2:c4\nt1:p0,p7,p2,loop,p0", {0, 2, -3, -2}}, // pattern 7 is empty
-        {"p0:c4\nt1:loop,p0", {0, -2}},                        // a leading loop is dropped
+        {"p0:c4\np2:c4\nt1:p0,p-3,p1000,p2", {0, 2, -2}},       // numbers outside 0..999 left out
+        {"p0:c4\np2:c4\nt1:p0,p7,p2,loop,p0", {0, 2, -3, -2}},  // pattern 7 is empty
+        {"p0:c4\nt1:loop,p0", {0, -2}},                         // a leading loop is dropped
     };
     for (const Case &c : cases) {
         load_song(c.text);
@@ -178,7 +190,8 @@ TEST(SongLoad, DecayFallsAtTheAttackSlope)
     const Voice &v = synth.voices[1];
     ASSERT_EQ(v.note_length, 14);
     // Square entries 0..13 are all -1: the samples are minus the level.
-    const float level[] = {0, 0.25f, 0.5f, 0.75f, 1, 0.75f, 0.5f, 0.25f, 0, -0.25f, -0.5f, -0.5f, -0.5f};
+    const float level[] = {0,     0.25f, 0.5f,   0.75f, 1,     0.75f, 0.5f,
+                           0.25f, 0,     -0.25f, -0.5f, -0.5f, -0.5f};
     for (int i = 0; i < 13; i++)
         EXPECT_FLOAT_EQ(v.note_samples[i], -level[i]) << i;
     EXPECT_EQ(v.note_samples[13], 0.0f);
@@ -273,10 +286,10 @@ TEST(SongLoad, ReadsTheFirst1000NonEmptyLines)
     for (int i = 1; i < 1200; i++)
         text += "p" + std::to_string(i) + ":c4\n\n";
     load_song(text);
-    EXPECT_EQ(synth.patterns[999][0], 36);   // line 1000
+    EXPECT_EQ(synth.patterns[999][0], 36);  // line 1000
     EXPECT_EQ(synth.patterns[998][0], 36);
     EXPECT_EQ(synth.patterns[1][0], 36);
-    load_song(text + "p0:c4");               // line 1200: not read
+    load_song(text + "p0:c4");  // line 1200: not read
     EXPECT_EQ(synth.patterns[0][0], LIST_END);
 }
 
@@ -348,15 +361,15 @@ std::string redefining_song()
         "i2:kohina,10,0,0,1500,0,-40,40\n"
         "bpm:90\n"
         "i1:sini,300,50,3000,2000,150,5,20\n"
-        "i3:bogus,100,0,1000,1000,0,0\n"     // sine, from i1's line
-        "i2:kantti,50,20,800,900,0,10\n"     // keeps the pan of 40
-        "i40:kohina,10,0,10,10,0\n"          // ignored, waveform too
-        "i4:bogus,5,0,400,100,0\n"           // still the square
+        "i3:bogus,100,0,1000,1000,0,0\n"  // sine, from i1's line
+        "i2:kantti,50,20,800,900,0,10\n"  // keeps the pan of 40
+        "i40:kohina,10,0,10,10,0\n"       // ignored, waveform too
+        "i4:bogus,5,0,400,100,0\n"        // still the square
         "bpm:140\n"
         "i3:saha,20,0,500,600,300,0,70,10\n"
         "i1:kohina,40,10,2000,3000,0,-3\n"
         "i-1:sini,1,0,1,1,0\n"
-        "i5:bogus,100,0,4000,100,0\n"        // noise, from i1's line
+        "i5:bogus,100,0,4000,100,0\n"  // noise, from i1's line
         "bpm:125\n"
         "i7:kantti,30,0,900,300,0,0,,5\n"
         "i6:sini,10,0,200,50,50,0,50,0\n";
@@ -365,10 +378,11 @@ std::string redefining_song()
         if (i % 37 == 36)
             text += "bpm:" + std::to_string(80 + i % 90) + "\n";
         int voice = 1 + i * 7 % 6;
-        text += "i" + std::to_string(voice) + ":" + waves[i % 5] + "," + std::to_string(5 + i % 40) +
-                "," + std::to_string(i % 13) + "," + std::to_string(300 + 17 * i) + "," +
-                std::to_string(100 + 3 * i) + "," + std::to_string(i % 4 == 0 ? 0 : 20 * i) + "," +
-                std::to_string(i % 3 - 1) + (i % 4 == 1 ? "," + std::to_string(i % 100) : "") + "\n";
+        text += "i" + std::to_string(voice) + ":" + waves[i % 5] + "," +
+                std::to_string(5 + i % 40) + "," + std::to_string(i % 13) + "," +
+                std::to_string(300 + 17 * i) + "," + std::to_string(100 + 3 * i) + "," +
+                std::to_string(i % 4 == 0 ? 0 : 20 * i) + "," + std::to_string(i % 3 - 1) +
+                (i % 4 == 1 ? "," + std::to_string(i % 100) : "") + "\n";
     }
     text += "i5:sini,0,0,0,0,0\n"  // one silent sample
             "i5:saha,100,200,3000,2000,0,0\n"
@@ -402,5 +416,5 @@ TEST(SongLoad, RedefinedInstrumentsMixAsTheirLastLines)
     EXPECT_EQ(synth.voices[7].echo_length, 15876);
     EXPECT_EQ(synth.voices[8].echo_length, 0);
     EXPECT_EQ(synth.voices[2].filter, 0.0f);
-    EXPECT_EQ(synth.voices[1].filter, 0.3f);        // from its first line
+    EXPECT_EQ(synth.voices[1].filter, 0.3f);  // from its first line
 }

@@ -37,13 +37,17 @@ TEST(SynthMix, FirstFrameIsAStepBoundary)
 
 TEST(SynthMix, TransposeIsClampedToTheNoteTable)
 {
-    struct Case { int transpose; int note; };
+    struct Case {
+        int transpose;
+        int note;
+    };
     const Case cases[] = {{0, 36}, {24, 60}, {40, 71}, {-50, 0}, {-36, 0}, {2147483647, 71}};
     for (const Case &c : cases) {
         load_song(one_voice_song("p0:c4"));
         synth_set_transpose(1, c.transpose);
         mix_frames(1);
-        EXPECT_EQ(synth.voices[1].rate, (float)synth.note_table[c.note] * (1.0f / 262.0f)) << c.transpose;
+        EXPECT_EQ(synth.voices[1].rate, (float)synth.note_table[c.note] * (1.0f / 262.0f))
+            << c.transpose;
     }
 }
 
@@ -140,7 +144,11 @@ TEST(SynthMix, FullScaleVoice)
 
 TEST(SynthMix, ClampsToPlusMinus32766)
 {
-    struct Case { float sample; int left; int right; };
+    struct Case {
+        float sample;
+        int left;
+        int right;
+    };
     const Case cases[] = {{5.0f, 32766, 13652}, {-5.0f, -32766, -13652}, {1000.0f, 32766, 32766}};
     for (const Case &c : cases) {
         load_song("bpm:125\ni1:sini,10,0,44000,10,0,0,75\np0:c4\nt1:p0,loop\n");
@@ -201,7 +209,8 @@ TEST(SynthMix, EchoComesBackOneRingPassLater)
 
 TEST(SynthMix, VoiceWalkStopsAtTheFirstVoiceWithoutTrack)
 {
-    load_song("bpm:125\ni1:sini,10,0,44000,10,0\ni3:sini,10,0,44000,10,0\np0:c4\nt1:p0,loop\nt3:p0,loop\n");
+    load_song("bpm:125\ni1:sini,10,0,44000,10,0\ni3:sini,10,0,44000,10,0\np0:c4\nt1:p0,loop\nt3:p0,"
+              "loop\n");
     mix_frames(10);
     EXPECT_EQ(synth.voices[1].track_index, 0);
     EXPECT_EQ(synth.voices[3].track_index, TRACK_NOT_STARTED);
@@ -223,10 +232,11 @@ TEST(SynthMix, UnplayableTracksAreSilentButKeepTheWalkGoing)
 
 TEST(SynthMix, BufferSizeDoesNotChangeTheOutput)
 {
-    const std::string song = "bpm:125\ni1:saha,100,0,3000,9000,0,0,50,60\ni2:kantti,20,0,100,3000,0,0,30\n"
-                             "i3:kohina,5,0,100,4000,0,-20,70,20\n"
-                             "p0:echo1,c3,-,g3,vol,70,e3,sld,3,b2\np1:c5,stop,C4,-,echo1\np2:c6,c4,-\n"
-                             "t1:p0,loop\nt2:p1,p0,loop\nt3:p2,loop\n";
+    const std::string song =
+        "bpm:125\ni1:saha,100,0,3000,9000,0,0,50,60\ni2:kantti,20,0,100,3000,0,0,30\n"
+        "i3:kohina,5,0,100,4000,0,-20,70,20\n"
+        "p0:echo1,c3,-,g3,vol,70,e3,sld,3,b2\np1:c5,stop,C4,-,echo1\np2:c6,c4,-\n"
+        "t1:p0,loop\nt2:p1,p0,loop\nt3:p2,loop\n";
     load_song(song);
     std::vector<int> whole = mix_frames(60000);
     for (int buffer : {1, 333, 1024, 5292, 4096}) {

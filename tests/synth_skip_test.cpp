@@ -15,15 +15,14 @@ constexpr int STEP = 5292;  // frames a step at 125 bpm
 // Two voices whose notes all end within their step (3021 frames), with
 // volume and slide changes, patterns of different lengths and a track that
 // ends: what the skipped steps leave behind is the sequencer's state only.
-const std::string short_notes_song =
-    "bpm:125\n"
-    "i1:sini,10,0,3000,10,0\n"
-    "i2:saha,10,0,2000,10,0,0,30,40\n"
-    "p1:c4,vol,50,e4,-,g4,sld,3,c5\n"
-    "p2:a3,-,vol,120,b3\n"
-    "p3:c3,d3,e3,stop,f3,g3,a3\n"
-    "t1:p1,p2,loop\n"
-    "t2:p3,p3\n";
+const std::string short_notes_song = "bpm:125\n"
+                                     "i1:sini,10,0,3000,10,0\n"
+                                     "i2:saha,10,0,2000,10,0,0,30,40\n"
+                                     "p1:c4,vol,50,e4,-,g4,sld,3,c5\n"
+                                     "p2:a3,-,vol,120,b3\n"
+                                     "p3:c3,d3,e3,stop,f3,g3,a3\n"
+                                     "t1:p1,p2,loop\n"
+                                     "t2:p3,p3\n";
 
 // Frames from..from+count of the song played from its start.
 std::vector<int> played_from_start(const std::string &text, int from, int count)

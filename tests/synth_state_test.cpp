@@ -40,11 +40,10 @@ TEST(SynthState, NoteTable)
 {
     synth_init(44100);
     const int expected[72] = {
-        32,   34,   36,   38,   41,   43,   46,   49,   51,   55,   58,   61,
-        65,   69,   73,   77,   82,   87,   92,   98,   103,  110,  116,  123,
-        130,  138,  146,  155,  164,  174,  185,  196,  207,  220,  233,  247,
-        261,  277,  293,  311,  329,  349,  370,  392,  415,  440,  466,  494,
-        523,  554,  587,  622,  659,  698,  740,  784,  830,  880,  932,  988,
+        32,   34,   36,   38,   41,   43,   46,   49,   51,   55,   58,   61,  65,  69,  73,
+        77,   82,   87,   92,   98,   103,  110,  116,  123,  130,  138,  146, 155, 164, 174,
+        185,  196,  207,  220,  233,  247,  261,  277,  293,  311,  329,  349, 370, 392, 415,
+        440,  466,  494,  523,  554,  587,  622,  659,  698,  740,  784,  830, 880, 932, 988,
         1047, 1109, 1175, 1245, 1319, 1397, 1480, 1568, 1661, 1760, 1864, 1976};
     for (int k = 0; k < 72; k++)
         EXPECT_EQ(synth.note_table[k], expected[k]) << event_names[k];
@@ -52,9 +51,13 @@ TEST(SynthState, NoteTable)
 
 TEST(SynthState, EventNames)
 {
-    struct Case { int code; const char *name; };
-    const Case cases[] = {{0, "c1"}, {1, "C1"}, {11, "b1"}, {36, "c4"}, {45, "a4"}, {71, "b6"},
-                          {72, "echo1"}, {73, "echo0"}, {74, "stop"}, {75, "vol"}, {76, "sld"}, {77, "0"}};
+    struct Case {
+        int code;
+        const char *name;
+    };
+    const Case cases[] = {{0, "c1"},    {1, "C1"},   {11, "b1"},    {36, "c4"},
+                          {45, "a4"},   {71, "b6"},  {72, "echo1"}, {73, "echo0"},
+                          {74, "stop"}, {75, "vol"}, {76, "sld"},   {77, "0"}};
     for (const Case &c : cases)
         EXPECT_STREQ(event_names[c.code], c.name);
 }
@@ -124,10 +127,13 @@ TEST(SynthState, MuteDeferredOrNot)
 
 TEST(SynthState, StepLengthOfTempo)
 {
-    struct Case { int tempo; int32_t frames; };
+    struct Case {
+        int tempo;
+        int32_t frames;
+    };
     const Case cases[] = {
-        {120, 5512}, {125, 5292}, {128, 5188},  // 128: (1280 / 25) is 51, not 51.2
-        {3, 264600}, {2, 264600}, {0, 264600}, {-50, 264600},  // below 3 counts as 3
+        {120, 5512}, {125, 5292},     {128, 5188},  // 128: (1280 / 25) is 51, not 51.2
+        {3, 264600}, {2, 264600},     {0, 264600}, {-50, 264600},  // below 3 counts as 3
         {661500, 1}, {2147483647, 1},  // never below one frame, never an overflow
     };
     for (const Case &c : cases)

@@ -11,8 +11,14 @@ namespace {
 
 class WorldTest : public ::testing::Test {
 protected:
-    void TearDown() override { world_release_records(&world); }
-    void SetUp() override { world_reset(&world, 1.0f, 1.0f); }
+    void TearDown() override
+    {
+        world_release_records(&world);
+    }
+    void SetUp() override
+    {
+        world_reset(&world, 1.0f, 1.0f);
+    }
     World world{};
 };
 
@@ -155,10 +161,10 @@ TEST_F(WorldTest, SpawnRefusedWithinATenthOfAMouse)
         {0.0999f, 0.0f, 0.0f, true},
         {0.0f, -0.0999f, 0.0f, true},
         {0.0f, 0.0f, 0.0999f, true},  // height counts too
-        {0.06f, 0.08f, 0.0f, true},  // 0.1 along a diagonal
+        {0.06f, 0.08f, 0.0f, true},   // 0.1 along a diagonal
         {0.11f, 0.0f, 0.0f, false},
         {0.0f, 0.11f, 0.0f, false},
-        {NAN, 0.0f, 0.0f, true},     // not a number counts as near
+        {NAN, 0.0f, 0.0f, true},  // not a number counts as near
     };
     for (const auto &c : cases) {
         EXPECT_EQ(world_mouse_near(c.x, c.y, c.z, &world) == first, c.refused)

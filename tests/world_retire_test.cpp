@@ -8,8 +8,14 @@ namespace {
 
 class RetireTest : public ::testing::Test {
 protected:
-    void TearDown() override { world_release_records(&world); }
-    void SetUp() override { world_reset(&world, 1.0f, 1.0f); }
+    void TearDown() override
+    {
+        world_release_records(&world);
+    }
+    void SetUp() override
+    {
+        world_reset(&world, 1.0f, 1.0f);
+    }
     // Spawns n wanderers in a row; returns them oldest first.
     std::vector<Mouse *> spawn_row(int n)
     {

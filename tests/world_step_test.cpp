@@ -12,7 +12,10 @@ namespace {
 
 class WorldStepTest : public ::testing::Test {
 protected:
-    void TearDown() override { world_release_records(&world); }
+    void TearDown() override
+    {
+        world_release_records(&world);
+    }
     void SetUp() override
     {
         world_reset(&world, 1.0f, 1.0f);
@@ -33,7 +36,9 @@ TEST_F(WorldStepTest, BackgroundCoversFivePercentPerStep)
     for (int n = 1; n < 20; n++)
         world_step(&world, 0.001f);  // whatever dt is
     for (int i = 0; i < 3; i++)
-        EXPECT_NEAR(world.background[i], target[i] + (start[i] - target[i]) * std::pow(0.95, 20), 1e-6) << i;
+        EXPECT_NEAR(world.background[i], target[i] + (start[i] - target[i]) * std::pow(0.95, 20),
+                    1e-6)
+            << i;
 }
 
 TEST_F(WorldStepTest, InertiaEasesTowardItsTarget)
@@ -87,7 +92,8 @@ void expect_all_finite(const std::vector<Mouse *> &mice, const std::vector<Ball 
     }
     for (const Ball *b : balls) {
         ASSERT_TRUE(finite3(b->position) && finite3(b->last_position) && finite3(b->push) &&
-                    finite3(b->path0) && finite3(b->path1) && finite3(b->path2) && finite3(b->path3))
+                    finite3(b->path0) && finite3(b->path1) && finite3(b->path2) &&
+                    finite3(b->path3))
             << "ball " << b->id << " at step " << step;
         ASSERT_TRUE(std::isfinite(b->heading) && std::isfinite(b->roll)) << "ball " << b->id;
         ASSERT_GE(b->heading, 0.0f);
@@ -132,7 +138,8 @@ Vec3 soak_point(const Soak &s)
         near = &s.world.mice->position;
     else if (r == 1 && s.world.balls)
         near = &s.world.balls->position;
-    if (near && std::fabs(near->x) < 1.3f && std::fabs(near->y) < 1.3f)  // not a mouse flung far off
+    if (near && std::fabs(near->x) < 1.3f &&
+        std::fabs(near->y) < 1.3f)  // not a mouse flung far off
         p = *near;
     float offset = soak_offsets[rand() % (sizeof soak_offsets / sizeof *soak_offsets)];
     p.x += offset;
@@ -154,7 +161,8 @@ uint64_t run_soak(unsigned seed, int steps)
         int r = rand() % 100;
         if (r < 10 && count_mice(s.world) < 60) {
             Vec3 p = soak_point(s);
-            Mouse *m = mouse_create(&s.world, p.x, p.y, 0.0f, rand_between(0.0f, 359.0f), rand_between(0.25f, 2.25f));
+            Mouse *m = mouse_create(&s.world, p.x, p.y, 0.0f, rand_between(0.0f, 359.0f),
+                                    rand_between(0.25f, 2.25f));
             m->behaviour = BEHAVIOUR_WANDER + rand() % 3;
             if (m->behaviour == BEHAVIOUR_FOLLOW && !s.mice.empty() && rand() % 4)
                 m->leader = s.mice[rand() % s.mice.size()];

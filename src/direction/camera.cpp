@@ -10,7 +10,7 @@
 
 #include "world/world.h"
 
-static constexpr float start_position[3] = {0.0f, 0.1f, -3.4f};  // high above the floor
+static constexpr float start_position[3] = {0.0f, 0.1f, -3.4f};   // high above the floor
 static constexpr float overview_target[3] = {0.0f, 0.1f, -0.4f};  // mode 1
 static constexpr float centre_target[3] = {0.0f, 0.0f, 0.2f};     // mode 0
 static constexpr float start_glide = 10.0f;                       // seconds
@@ -144,8 +144,8 @@ static void camera_aim()
 static void camera_ease()
 {
     for (int i = 0; i < 2; i++)
-        camera_angles[i] = (float)(camera_angles[i] * angle_keep +
-                                   camera_angle_targets[i] * (1 - angle_keep));
+        camera_angles[i] =
+            (float)(camera_angles[i] * angle_keep + camera_angle_targets[i] * (1 - angle_keep));
     for (int i = 0; i < 3; i++)
         camera_position[i] = (float)((1 - (double)camera_follow) * camera_target[i] +
                                      (double)(camera_follow * camera_position[i]));

@@ -21,12 +21,12 @@ void scene_events_reset();
 
 // Camera modes.
 enum {
-    CAMERA_CENTRE = 0,      // a close view of the centre
-    CAMERA_OVERVIEW = 1,    // the whole floor
-    CAMERA_FOLLOW = 2,      // 2 to 4: over the followed object at camera height
+    CAMERA_CENTRE = 0,    // a close view of the centre
+    CAMERA_OVERVIEW = 1,  // the whole floor
+    CAMERA_FOLLOW = 2,    // 2 to 4: over the followed object at camera height
     CAMERA_FOLLOW_B = 3,
     CAMERA_FOLLOW_C = 4,
-    CAMERA_TILTED = 5,      // 5 and 6: over it, tilted down, rolling with its heading
+    CAMERA_TILTED = 5,  // 5 and 6: over it, tilted down, rolling with its heading
     CAMERA_TILTED_B = 6,
     CAMERA_MODES = 7,
 };

@@ -9,19 +9,19 @@
 struct Vec3;
 
 // Camera state. Angles are degrees, positions floor units.
-extern int camera_mode;                  // 0..6
-extern float camera_position[3];         // translation drawn after the rotations
-extern float camera_target[3];           // what camera_position eases toward
-extern float camera_angles[2];           // tilt (about x), roll (about z)
-extern float camera_angle_targets[2];    // what camera_angles ease toward
-extern float camera_height;              // z of camera_target in modes 2 to 4
-extern float camera_follow;              // share of the old position kept per frame
-extern int glide_active;                 // non-zero while a glide runs
-extern float glide_left;                 // seconds
-extern float glide_length;               // seconds, of the current glide
-extern const Vec3 *follow_position;      // x and y followed in modes 2 to 6, or none
-extern const float *follow_heading;      // heading rolled with in modes 5 and 6, or none
-extern const float no_heading;           // 0: the heading of a followed ball
+extern int camera_mode;                // 0..6
+extern float camera_position[3];       // translation drawn after the rotations
+extern float camera_target[3];         // what camera_position eases toward
+extern float camera_angles[2];         // tilt (about x), roll (about z)
+extern float camera_angle_targets[2];  // what camera_angles ease toward
+extern float camera_height;            // z of camera_target in modes 2 to 4
+extern float camera_follow;            // share of the old position kept per frame
+extern int glide_active;               // non-zero while a glide runs
+extern float glide_left;               // seconds
+extern float glide_length;             // seconds, of the current glide
+extern const Vec3 *follow_position;    // x and y followed in modes 2 to 6, or none
+extern const float *follow_heading;    // heading rolled with in modes 5 and 6, or none
+extern const float no_heading;         // 0: the heading of a followed ball
 
 // Acts of the show.
 enum {
@@ -49,21 +49,21 @@ struct Director {
     int title_period;      // 64-step periods played in each act, never reset
     int wander_period;
     int chase_period;
-    int transpose_latch;   // the latches: set when a trigger fires, released after
+    int transpose_latch;  // the latches: set when a trigger fires, released after
     int act_latch;
-    int period_latch[3];   // by act
-    int event_latch[6];    // by scene event, EVENT_STEP4 first
-    int32_t position;      // song position read by the last director_step
+    int period_latch[3];  // by act
+    int event_latch[6];   // by scene event, EVENT_STEP4 first
+    int32_t position;     // song position read by the last director_step
 };
 
 // What one director step decided, for director_step to carry out.
 struct DirectorStep {
-    int title_active;     // the value for set_title_active, or -1 for no call
-    int row;              // arrangement row: which voices play
-    int act;              // the act the events go to
-    int just_started;     // passed with every event
+    int title_active;  // the value for set_title_active, or -1 for no call
+    int row;           // arrangement row: which voices play
+    int act;           // the act the events go to
+    int just_started;  // passed with every event
     int event_count;
-    int event_codes[6];   // in dispatch order
+    int event_codes[6];  // in dispatch order
 };
 
 extern Director director;
@@ -74,11 +74,11 @@ void director_advance(Director *d, int32_t position, DirectorStep *out);
 
 // Scene event state.
 struct Mouse;
-extern int act_mouse_count;    // mice the act spawned or tried to, less those sent away
-extern int act_ball_count;     // balls of the wander act's volleys
-extern int wander_variant;     // 0 lines, 1 ball volleys
-extern int chase_variant;      // 0 runners, 1 sliding runners, 2 follower chain
-extern Mouse *chain_leader;    // whom the next follower follows
+extern int act_mouse_count;  // mice the act spawned or tried to, less those sent away
+extern int act_ball_count;   // balls of the wander act's volleys
+extern int wander_variant;   // 0 lines, 1 ball volleys
+extern int chase_variant;    // 0 runners, 1 sliding runners, 2 follower chain
+extern Mouse *chain_leader;  // whom the next follower follows
 
 // Floor state.
 extern int floor_list_pending;  // the floor's display list is still to be built

@@ -14,10 +14,10 @@
 #include <SDL/SDL.h>
 
 static constexpr Director director_start = {
-    ACT_TITLE, 4, 1, 0,  // act, act_periods_left, act_just_started, song_transpose
-    0, -1, -1,           // title_period, wander_period, chase_period
-    0, 0, {0, 0, 0}, {0, 0, 0, 0, 0, 0},
-    0,                   // position
+    ACT_TITLE, 4,  1,         0,  // act, act_periods_left, act_just_started, song_transpose
+    0,         -1, -1,            // title_period, wander_period, chase_period
+    0,         0,  {0, 0, 0}, {0, 0, 0, 0, 0, 0},
+    0,  // position
 };
 
 Director director = director_start;
@@ -28,7 +28,7 @@ void director_reset()
 }
 
 // The scene events in the order they are dispatched: code and period.
-static constexpr int event_codes[6] = {EVENT_STEP4, EVENT_STEP16, EVENT_STEP32,
+static constexpr int event_codes[6] = {EVENT_STEP4,  EVENT_STEP16,  EVENT_STEP32,
                                        EVENT_STEP64, EVENT_STEP128, EVENT_STEP256};
 static constexpr int event_periods[6] = {4, 16, 32, 64, 128, 256};
 static constexpr int transpositions[4] = {0, 4, -4, -8};
@@ -38,7 +38,7 @@ static constexpr int transpositions[4] = {0, 4, -4, -8};
 static int arrangement_row(Director *d, int p64)
 {
     int act = d->act;
-    int *period = act == ACT_TITLE ? &d->title_period
+    int *period = act == ACT_TITLE    ? &d->title_period
                   : act == ACT_WANDER ? &d->wander_period
                                       : &d->chase_period;
     int &latch = d->period_latch[act];

@@ -2,9 +2,9 @@
 // composer hears each row as the show plays it.
 #pragma once
 
-constexpr int ARRANGED_VOICES = 13;   // columns of voice_on_table: voices 1..13
-constexpr int ARRANGEMENT_ROWS = 18;  // rows of voice_on_table
-constexpr int TRANSPOSED_VOICES = 10; // entries of transposed_voices
+constexpr int ARRANGED_VOICES = 13;    // columns of voice_on_table: voices 1..13
+constexpr int ARRANGEMENT_ROWS = 18;   // rows of voice_on_table
+constexpr int TRANSPOSED_VOICES = 10;  // entries of transposed_voices
 
 // Arrangement rows of the title act's 64-step periods, in order.
 extern const int title_rows[4];

@@ -7,10 +7,10 @@
 #include "direction/direction_local.h"
 #include "world/world.h"
 
-int act_mouse_count = 0;  // mice the act spawned or tried to, less those sent away
-int act_ball_count = 0;   // balls of the wander act's volleys
-int wander_variant = 0;   // 0 lines, 1 ball volleys
-int chase_variant = 0;    // 0 runners, 1 runners on a sliding floor, 2 follower chain
+int act_mouse_count = 0;        // mice the act spawned or tried to, less those sent away
+int act_ball_count = 0;         // balls of the wander act's volleys
+int wander_variant = 0;         // 0 lines, 1 ball volleys
+int chase_variant = 0;          // 0 runners, 1 runners on a sliding floor, 2 follower chain
 Mouse *chain_leader = nullptr;  // whom the next follower follows
 
 void scene_events_reset()

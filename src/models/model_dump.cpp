@@ -177,8 +177,8 @@ int read_face(DumpParse *parse, ModelGroup *group)
     for (int i = 0; i < n; i++) {
         f->normal_indices[i] = (int)dump_read_uint(&parse->cursor, 2);
         if (f->normal_indices[i] >= model->normal_count) {
-            model_set_error("byte %ld: normal index %d beyond the %d normals",
-                            offset_of(parse) - 2, f->normal_indices[i], model->normal_count);
+            model_set_error("byte %ld: normal index %d beyond the %d normals", offset_of(parse) - 2,
+                            f->normal_indices[i], model->normal_count);
             return model_fail(parse->model);
         }
     }
@@ -254,8 +254,8 @@ int model_parse_dump(Model *model, const uint8_t *image, size_t length)
         return fail(&parse, 0, "scale is 0");
     float scale = (float)scale_value;
 
-    if (read_pool(&parse, scale, &model->vertices, &model->vertex_count,
-                  {"vertex", "vertices"}) != 0 ||
+    if (read_pool(&parse, scale, &model->vertices, &model->vertex_count, {"vertex", "vertices"}) !=
+            0 ||
         read_pool(&parse, scale, &model->normals, &model->normal_count, {"normal", "normals"}) != 0)
         return model_fail(model);
 

@@ -23,18 +23,18 @@ constexpr const char *default_material_name = "default_white";
 
 struct ObjParse {
     Model *model;
-    const char *source;     // names the text in messages
-    const char *obj_path;   // for material libraries beside it; may be none
-    char *mtl_text;         // given material text, parsed on first use
-    int mtl_given;          // every mtllib line is served by mtl_text
-    int line;               // 1-based number of the line being read
-    int file_vertices;      // "v" lines in the text
-    int file_normals;       // "vn" lines in the text
+    const char *source;    // names the text in messages
+    const char *obj_path;  // for material libraries beside it; may be none
+    char *mtl_text;        // given material text, parsed on first use
+    int mtl_given;         // every mtllib line is served by mtl_text
+    int line;              // 1-based number of the line being read
+    int file_vertices;     // "v" lines in the text
+    int file_normals;      // "vn" lines in the text
     int vertices_read;
     int normals_read;
-    ModelObject *object;    // current object
-    ModelGroup *group;      // current group of the current object
-    int group_implicit;     // the current group was made for a stray usemtl or f
+    ModelObject *object;  // current object
+    ModelGroup *group;    // current group of the current object
+    int group_implicit;   // the current group was made for a stray usemtl or f
 };
 
 bool is_blank(char c)
@@ -218,7 +218,7 @@ int parse_mtl_text(Model *model, char *text, const char *source)
         }
         if (!current)  // nowhere to go before the first material
             return 0;
-        float *colour = keyword == "Kd" ? current->diffuse
+        float *colour = keyword == "Kd"   ? current->diffuse
                         : keyword == "Ks" ? current->specular
                         : keyword == "Ka" ? current->ambient
                                           : nullptr;
@@ -227,8 +227,8 @@ int parse_mtl_text(Model *model, char *text, const char *source)
             std::string_view first = next_word(rest);
             float rgb[3];
             if (!parse_float(first, &rgb[0]))
-                return fail(&messages, first.empty() ? "%s needs three numbers"
-                                                     : "\"%s\" is not a number",
+                return fail(&messages,
+                            first.empty() ? "%s needs three numbers" : "\"%s\" is not a number",
                             first.empty() ? keyword : first);
             std::string_view second = rest;
             if (next_word(second).empty()) {
@@ -349,8 +349,8 @@ int usemtl_line(ObjParse *parse, std::string_view rest)
         return fail(parse, "material \"%s\" is not in the material libraries",
                     std::string_view(name));
     // A material change inside a group made for stray faces starts another.
-    if (!parse->group || (parse->group_implicit && parse->group->faces &&
-                          parse->group->material != material)) {
+    if (!parse->group ||
+        (parse->group_implicit && parse->group->faces && parse->group->material != material)) {
         if (!new_group(parse, name, 1))
             return fail(parse, "no memory for a group");
     }
@@ -563,14 +563,17 @@ int model_parse_obj(Model *model, char *text, char *mtl_text, const char *obj_pa
     count_pools(text, &parse.file_vertices, &parse.file_normals);
     model->vertex_count = parse.file_vertices;
     model->normal_count = parse.file_normals;
-    model->vertices = static_cast<float *>(calloc((size_t)parse.file_vertices * 3 + 1, sizeof(float)));
-    model->normals = static_cast<float *>(calloc((size_t)parse.file_normals * 3 + 1, sizeof(float)));
+    model->vertices =
+        static_cast<float *>(calloc((size_t)parse.file_vertices * 3 + 1, sizeof(float)));
+    model->normals =
+        static_cast<float *>(calloc((size_t)parse.file_normals * 3 + 1, sizeof(float)));
     if (!model->vertices || !model->normals) {
         model_set_error("%s: no memory for the pools", parse.source);
         return model_fail(model);
     }
 
-    if (for_each_line(text, &parse.line, [&](std::string_view line) { return obj_line(&parse, line); }) != 0)
+    if (for_each_line(text, &parse.line,
+                      [&](std::string_view line) { return obj_line(&parse, line); }) != 0)
         return model_fail(model);
     if (add_face_normals(model) != 0 || give_default_materials(model) != 0)
         return model_fail(model);

@@ -37,8 +37,9 @@ int load_font(const char *path)
 
 void unload_models()
 {
-    Model *const slots[] = {&mouse_model, &football_model, &bowling_ball_model, &beach_ball_model,
-                            &tennis_ball_model, &cube_model, &title_ball_model, &font_model};
+    Model *const slots[] = {&mouse_model,      &football_model,    &bowling_ball_model,
+                            &beach_ball_model, &tennis_ball_model, &cube_model,
+                            &title_ball_model, &font_model};
     for (Model *model : slots) {
         model_free(model);
         *model = Model{};

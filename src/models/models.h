@@ -36,11 +36,11 @@ constexpr int DUMP_MAX_INDEX = 65535;      // vertex or normal index
 constexpr int DUMP_MAX_MAGNITUDE = 32766;  // largest coordinate magnitude
 
 struct Material {
-    float ambient[4];   // red, green, blue, alpha
+    float ambient[4];  // red, green, blue, alpha
     float diffuse[4];
     float specular[4];
-    float dissolve;     // the Wavefront "d"; kept, never drawn with
-    float shininess;    // specular exponent
+    float dissolve;   // the Wavefront "d"; kept, never drawn with
+    float shininess;  // specular exponent
     char name[MODEL_NAME_SIZE];
     Material *next;
 };
@@ -54,30 +54,30 @@ struct ModelFace {
 
 struct ModelGroup {
     ModelFace *faces;
-    Material *material;   // drawn with; points into the same model
-    int display_list;     // OpenGL list of the outlined draw, -1 until built
+    Material *material;  // drawn with; points into the same model
+    int display_list;    // OpenGL list of the outlined draw, -1 until built
     char name[MODEL_NAME_SIZE];
     ModelGroup *next;
 };
 
 struct ModelObject {
-    int kind;             // OBJECT_*
+    int kind;  // OBJECT_*
     ModelGroup *groups;
     char name[MODEL_NAME_SIZE];
     ModelObject *next;
-    ModelObject *pivot;   // the pivot object this one turns about, or none
-    float angle;          // degrees about the pivot's axis; 0 after loading
-    float axis[3];        // of a pivot: axis direction, not normalised
-    float pivot_point[3]; // of a pivot: a point of the axis
+    ModelObject *pivot;    // the pivot object this one turns about, or none
+    float angle;           // degrees about the pivot's axis; 0 after loading
+    float axis[3];         // of a pivot: axis direction, not normalised
+    float pivot_point[3];  // of a pivot: a point of the axis
 };
 
 // An all-zero Model is a valid empty model.
 struct Model {
-    float *vertices;      // 3 floats (x, y, z) per vertex
-    float *normals;       // 3 floats per normal
+    float *vertices;  // 3 floats (x, y, z) per vertex
+    float *normals;   // 3 floats per normal
     int vertex_count;
     int normal_count;
-    int has_lights;       // 1 when an object is an OBJECT_LIGHT
+    int has_lights;  // 1 when an object is an OBJECT_LIGHT
     ModelObject *objects;
     Material *materials;
 };
@@ -179,10 +179,10 @@ void draw_text(const char *text, int centre);
 
 // Bits of show_flags that choose the title's variations.
 enum {
-    TITLE_BALL_MODE_BITS = 0x03,  // 0 wire, 1 solid, 2 and 3 outlined balls
-    TITLE_BALLS_LEFTWARD = 0x04,  // the balls travel toward -x
-    TITLE_BALL_KIND_BITS = 0x18,  // 0: the football, else the beach ball
-    TITLE_MICE_BLUE = 0x20,       // blue mice instead of orange
+    TITLE_BALL_MODE_BITS = 0x03,       // 0 wire, 1 solid, 2 and 3 outlined balls
+    TITLE_BALLS_LEFTWARD = 0x04,       // the balls travel toward -x
+    TITLE_BALL_KIND_BITS = 0x18,       // 0: the football, else the beach ball
+    TITLE_MICE_BLUE = 0x20,            // blue mice instead of orange
     TITLE_MICE_RIGHTWARD_BITS = 0xC0,  // non-zero: the mice walk toward +x
 };
 
@@ -197,6 +197,6 @@ int load_font(const char *path);
 // the end of a run; the display lists go with the OpenGL context.
 void unload_models();
 
-// Clears the frame and draws the title scene at t milliseconds since the
-// frame loop began.
-void draw_title_scene(double t, int show_flags);
+// Clears the frame and draws the title scene at x milliseconds since the
+// frame loop began, with the variations the flags (show_flags) choose.
+void draw_title_scene(double x, int flags);

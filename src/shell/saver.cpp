@@ -92,7 +92,8 @@ int saver_prepare(const char *window_text, int argc, const char *const *argv, Sa
 {
     SaverArgs args = saver_parse_args(argc, argv);
     if (args.bad) {
-        fprintf(stderr, "tobuna: unknown screensaver option %s (known: -root, --sound)\n", args.bad);
+        fprintf(stderr, "tobuna: unknown screensaver option %s (known: -root, --sound)\n",
+                args.bad);
         return -1;
     }
     *window = SaverWindow{saver_window_id(window_text), 0, 0, nullptr};

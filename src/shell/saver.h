@@ -7,7 +7,7 @@
 
 struct FrameLoop;
 union SDL_Event;
-typedef struct _XDisplay Display;
+typedef struct _XDisplay Display;  // NOLINT(bugprone-reserved-identifier): Xlib's own name
 
 // What the hack's command line asks for.
 enum {

@@ -12,13 +12,13 @@ namespace {
 struct CheckState {
     std::vector<SongProblem> problems;
     int tempo = 0;
-    int tempo_line = 0;        // line of the last tempo line with a number, 0 none
-    int instrument_line = 0;   // line of the first instrument line, 0 none
+    int tempo_line = 0;       // line of the last tempo line with a number, 0 none
+    int instrument_line = 0;  // line of the first instrument line, 0 none
     bool instrument[SYNTH_VOICES] = {};
-    int track_line[SYNTH_VOICES] = {};           // line of the voice's last track line, 0 none
+    int track_line[SYNTH_VOICES] = {};  // line of the voice's last track line, 0 none
     int32_t track[SYNTH_VOICES][SYNTH_LIST_LENGTH] = {};
     bool pattern_defined[SYNTH_PATTERNS] = {};
-    int32_t pattern[SYNTH_LIST_LENGTH];          // scratch for reading a pattern
+    int32_t pattern[SYNTH_LIST_LENGTH];  // scratch for reading a pattern
 };
 
 void report(CheckState *c, int line, std::string reason)
@@ -29,13 +29,14 @@ void report(CheckState *c, int line, std::string reason)
 void check_list(CheckState *c, int line, const ListRead &read, const char *kind)
 {
     if (read.dropped > 0)
-        report(c, line, std::string(kind) + " holds more than 99 entries; " +
-                            std::to_string(read.dropped) + " left out");
+        report(c, line,
+               std::string(kind) + " holds more than 99 entries; " + std::to_string(read.dropped) +
+                   " left out");
     if (read.missing_params > 0)
         report(c, line, "\"vol\" or \"sld\" without its parameter; played as a rest");
     if (read.bad_numbers > 0)
-        report(c, line, "pattern number " + std::to_string(read.first_bad) +
-                            " outside 0..999; left out");
+        report(c, line,
+               "pattern number " + std::to_string(read.first_bad) + " outside 0..999; left out");
 }
 
 void check_instrument(CheckState *c, int line, int n, std::string_view rest)
@@ -51,24 +52,27 @@ void check_instrument(CheckState *c, int line, int n, std::string_view rest)
         report(c, line, "instrument before any tempo line: it has no echo");
     InstrumentFields f = read_instrument(rest);
     if (f.required < 6)
-        report(c, line, "instrument has " + std::to_string(f.required) +
-                            " of its 6 required fields; the missing ones read as 0");
+        report(c, line,
+               "instrument has " + std::to_string(f.required) +
+                   " of its 6 required fields; the missing ones read as 0");
     static const char *const names[4] = {"attack", "decay", "sustain", "release"};
     int longest = 44100 * SYNTH_SEGMENT_SECONDS;
     int note_length = 1;
     for (int k = 0; k < 4; k++) {
         int length = f.length[k];
         if (length < 0 || length > longest)
-            report(c, line, std::string(names[k]) + " " + std::to_string(length) + " outside 0.." +
-                                std::to_string(longest) + "; clamped");
+            report(c, line,
+                   std::string(names[k]) + " " + std::to_string(length) + " outside 0.." +
+                       std::to_string(longest) + "; clamped");
         note_length += length < 0 ? 0 : length > longest ? longest : length;
     }
     if (f.has_filter && (f.filter < 0 || f.filter > 100))
         report(c, line, "filter " + std::to_string(f.filter) + " outside 0..100; clamped");
     int sample;
     if (sweep_goes_negative(f.sweep, 44100 / 262, note_length, &sample))
-        report(c, line, "sweep " + std::to_string(f.sweep) +
-                            " drives the table position below 0 at sample " + std::to_string(sample));
+        report(c, line,
+               "sweep " + std::to_string(f.sweep) +
+                   " drives the table position below 0 at sample " + std::to_string(sample));
 }
 
 void check_line(CheckState *c, const SongLine &line)
@@ -83,8 +87,8 @@ void check_line(CheckState *c, const SongLine &line)
             return;
         }
         if (c->instrument_line != 0)
-            report(c, line.number, "tempo line after the instrument line " +
-                                       std::to_string(c->instrument_line));
+            report(c, line.number,
+                   "tempo line after the instrument line " + std::to_string(c->instrument_line));
         c->tempo = tempo;
         c->tempo_line = line.number;
         return;
@@ -96,7 +100,8 @@ void check_line(CheckState *c, const SongLine &line)
         break;
     case 'p':
         if (n < 0 || n >= SYNTH_PATTERNS) {
-            report(c, line.number, "pattern number " + std::to_string(n) + " outside 0..999; line ignored");
+            report(c, line.number,
+                   "pattern number " + std::to_string(n) + " outside 0..999; line ignored");
             return;
         }
         check_list(c, line.number, read_pattern(parts.rest, c->pattern), "pattern");
@@ -104,7 +109,8 @@ void check_line(CheckState *c, const SongLine &line)
         break;
     case 't':
         if (n < 0 || n >= SYNTH_VOICES) {
-            report(c, line.number, "track number " + std::to_string(n) + " outside 0..29; line ignored");
+            report(c, line.number,
+                   "track number " + std::to_string(n) + " outside 0..29; line ignored");
             return;
         }
         check_list(c, line.number, read_track(parts.rest, c->track[n]), "track");
@@ -131,22 +137,25 @@ void check_song(CheckState *c)
             continue;
         const int32_t *track = c->track[v];
         if (track[0] == LIST_END) {
-            report(c, line, "track " + std::to_string(v) + " without entries: no voice after it is heard");
+            report(c, line,
+                   "track " + std::to_string(v) + " without entries: no voice after it is heard");
             continue;
         }
         if (v == 0)
             report(c, line, "track 0 is never heard");
         else if (first_gap != 0 && v > first_gap)
-            report(c, line, "track " + std::to_string(v) + " is not heard: there is no track " +
-                                std::to_string(first_gap));
+            report(c, line,
+                   "track " + std::to_string(v) + " is not heard: there is no track " +
+                       std::to_string(first_gap));
         if (!c->instrument[v])
             report(c, line, "track " + std::to_string(v) + " has no instrument line; it is silent");
         if (track[0] == TRACK_LOOP)
             report(c, line, "track starts with \"loop\"");
         for (int i = 0; i < SYNTH_LIST_LENGTH && track[i] != LIST_END; i++)
             if (track[i] >= 0 && !c->pattern_defined[track[i]])
-                report(c, line, "track names pattern " + std::to_string(track[i]) +
-                                    ", which holds no event; left out");
+                report(c, line,
+                       "track names pattern " + std::to_string(track[i]) +
+                           ", which holds no event; left out");
     }
 }
 
@@ -164,7 +173,8 @@ std::vector<SongProblem> song_check(std::string_view text)
     int count = 0;
     while (next_line(&cursor, &line)) {
         if (++count > SYNTH_SONG_LINES) {
-            report(&c, line.number, "beyond the 1000th non-empty line: this and what follows is not read");
+            report(&c, line.number,
+                   "beyond the 1000th non-empty line: this and what follows is not read");
             break;
         }
         check_line(&c, line);

@@ -53,7 +53,8 @@ void render_instrument(int attack, int decay, int sustain, int release, int ring
         attack = 1;
     if (release == 0)
         release = 1;
-    float phi = ring == 0 ? 0.0f : (float)(((double)ring * 0.01 * 2.0) * M_PI / (double)synth.table_length);
+    float phi =
+        ring == 0 ? 0.0f : (float)(((double)ring * 0.01 * 2.0) * M_PI / (double)synth.table_length);
     float g = (float)((double)(float)sweep * 0.001 / (double)(float)synth.table_length);
     float h = 1.0f / (float)attack;
 
@@ -101,8 +102,8 @@ static float hundredths(int value)
 // definition would cost up to 16 seconds of samples a line.
 struct PendingInstrument {
     bool defined;
-    int length[4];    // attack, decay, sustain, release, samples, clamped
-    int ring;         // hundredths of the reference pitch
+    int length[4];  // attack, decay, sustain, release, samples, clamped
+    int ring;       // hundredths of the reference pitch
     int sweep;
     int waveform;     // WAVE_*, as carried over at the line
     int echo_length;  // frames, from the tempo in force at the line
@@ -229,8 +230,8 @@ int synth_load_song(const char *path)
     if (fd < 0)
         return -1;
     struct stat status;
-    int error = fstat(fd, &status) != 0  ? errno
-                : S_ISDIR(status.st_mode) ? EISDIR
+    int error = fstat(fd, &status) != 0    ? errno
+                : S_ISDIR(status.st_mode)  ? EISDIR
                 : !S_ISREG(status.st_mode) ? EINVAL
                                            : 0;
     if (error != 0) {

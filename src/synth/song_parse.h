@@ -28,15 +28,15 @@ struct LineParts {
 
 // An instrument line's fields as written.
 struct InstrumentFields {
-    int waveform;       // WAVE_*, or -1 for a name that is none of the four
-    int required;       // required fields present, 0..6
-    int length[4];      // attack, decay, sustain, release, samples
-    int ring;           // hundredths of the reference pitch
-    int sweep;          // 0 when absent
+    int waveform;   // WAVE_*, or -1 for a name that is none of the four
+    int required;   // required fields present, 0..6
+    int length[4];  // attack, decay, sustain, release, samples
+    int ring;       // hundredths of the reference pitch
+    int sweep;      // 0 when absent
     bool has_pan;
-    int pan;            // left share in hundredths
+    int pan;  // left share in hundredths
     bool has_filter;
-    int filter;         // hundredths
+    int filter;  // hundredths
 };
 
 // What reading a pattern or track line met besides its entries.

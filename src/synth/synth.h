@@ -18,13 +18,13 @@
 #include <string_view>
 #include <vector>
 
-constexpr int SYNTH_VOICES = 30;           // voice numbers 0..29
-constexpr int SYNTH_PATTERNS = 1000;       // pattern numbers 0..999
-constexpr int SYNTH_LIST_LENGTH = 100;     // entries of a pattern or track, end marker included
-constexpr int SYNTH_NOTES = 72;            // note codes 0..71, "c1".."b6"
-constexpr int SYNTH_NAMES = 78;            // entries of event_names
-constexpr int SYNTH_SONG_LINES = 1000;     // non-empty lines of a song that are read
-constexpr int SYNTH_SEGMENT_SECONDS = 4;   // longest envelope segment, in seconds of samples
+constexpr int SYNTH_VOICES = 30;          // voice numbers 0..29
+constexpr int SYNTH_PATTERNS = 1000;      // pattern numbers 0..999
+constexpr int SYNTH_LIST_LENGTH = 100;    // entries of a pattern or track, end marker included
+constexpr int SYNTH_NOTES = 72;           // note codes 0..71, "c1".."b6"
+constexpr int SYNTH_NAMES = 78;           // entries of event_names
+constexpr int SYNTH_SONG_LINES = 1000;    // non-empty lines of a song that are read
+constexpr int SYNTH_SEGMENT_SECONDS = 4;  // longest envelope segment, in seconds of samples
 
 // Event codes of a pattern (apart from the director's scene events); 0..71
 // are notes.
@@ -39,8 +39,8 @@ enum {
 
 // List markers of patterns and tracks.
 enum {
-    LIST_END = -2,   // ends a pattern or track
-    TRACK_LOOP = -3, // back to the track's first entry
+    LIST_END = -2,    // ends a pattern or track
+    TRACK_LOOP = -3,  // back to the track's first entry
 };
 
 // Waveform numbers of the wavetables.
@@ -58,16 +58,16 @@ enum {
 };
 
 struct Voice {
-    float phase;         // read position in note_samples, frames; negative: silent
-    float rate;          // added to phase per output frame
-    float slide;         // added to rate per output frame while sounding
-    float volume;        // output gain
-    float pan;           // left share; the right channel gets 1 - pan
-    float filter;        // one-pole low-pass coefficient 0..1; 0 is off
-    float filter_state;  // previous output sample
-    uint8_t echo_on;     // whether a sounding note feeds the echo ring
-    uint8_t echo_live;   // whether the echo ring may hold a non-zero value (audio thread)
-    std::atomic<uint8_t> mute;          // non-zero: left out of the mix
+    float phase;                // read position in note_samples, frames; negative: silent
+    float rate;                 // added to phase per output frame
+    float slide;                // added to rate per output frame while sounding
+    float volume;               // output gain
+    float pan;                  // left share; the right channel gets 1 - pan
+    float filter;               // one-pole low-pass coefficient 0..1; 0 is off
+    float filter_state;         // previous output sample
+    uint8_t echo_on;            // whether a sounding note feeds the echo ring
+    uint8_t echo_live;          // whether the echo ring may hold a non-zero value (audio thread)
+    std::atomic<uint8_t> mute;  // non-zero: left out of the mix
     std::atomic<uint8_t> pending_mute;  // mute's value from the next step boundary
     std::atomic<int32_t> transpose;     // semitones added to note events
     int32_t track[SYNTH_LIST_LENGTH];   // pattern numbers, TRACK_LOOP, ended by LIST_END
@@ -88,15 +88,16 @@ struct Synth {
     int32_t first_step;           // 1 until the first step boundary has passed
     int64_t sample_counter;       // frames mixed since synth_init
     std::atomic<int32_t> song_position;  // index of the step now playing
-    std::vector<float> square;    // wavetables, table_length entries
+    std::vector<float> square;           // wavetables, table_length entries
     std::vector<float> sine;
     std::vector<float> saw;
-    std::vector<float> noise;     // one second of noise, sample_rate entries
+    std::vector<float> noise;         // one second of noise, sample_rate entries
     int32_t note_table[SYNTH_NOTES];  // Hz by note code
     Voice voices[SYNTH_VOICES];
     int32_t patterns[SYNTH_PATTERNS][SYNTH_LIST_LENGTH];  // event codes, ended by LIST_END
-    std::string song_text;        // the song file as read, blanks removed, up to a NUL byte
-    int64_t song_nul_offset;      // byte of the song file's first NUL byte, where its text ends; -1 none
+    std::string song_text;  // the song file as read, blanks removed, up to a NUL byte
+    int64_t
+        song_nul_offset;  // byte of the song file's first NUL byte, where its text ends; -1 none
 };
 
 // The one synthesiser.
@@ -163,7 +164,7 @@ int synth_start();
 
 // One breach of the song format's requirements.
 struct SongProblem {
-    int line;            // line of the file, from 1; 0 for the song as a whole
+    int line;  // line of the file, from 1; 0 for the song as a whole
     std::string reason;
 };
 

@@ -97,11 +97,11 @@ static void step_boundary(int walked)
 // One voice's mixing state for a run of frames, held in locals.
 struct VoiceRun {
     Voice *voice;
-    float *ring;           // echo ring, ring_length entries
-    int32_t ring_length;   // 0: no echo
-    int32_t write, read;   // ring entries of t mod E and (t + 1) mod E
+    float *ring;          // echo ring, ring_length entries
+    int32_t ring_length;  // 0: no echo
+    int32_t write, read;  // ring entries of t mod E and (t + 1) mod E
     const float *note;
-    float note_end;        // note_length as a float
+    float note_end;  // note_length as a float
     float phase, rate, state;
     float slide, filter, keep, volume, pan, pan_right;
     bool echo_on;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-static constexpr double roll_clamp = 0.1;       // floor units^2: most squared move per step that rolls
+static constexpr double roll_clamp = 0.1;  // floor units^2: most squared move per step that rolls
 static constexpr double roll_rate = 2250000.0;  // degrees per (floor unit^2 * second)
 static constexpr double hop_shape = 4.0;        // z = h - 4h (u - 0.5)^2 over a hop
 static constexpr float flight_time = 1.0f;      // seconds, then the ball leaves
@@ -13,8 +13,8 @@ static constexpr double path_jitter = 0.4;      // floor units, full width per a
 static constexpr float push_limit = 10.0f;      // floor units/s; a stronger push is dropped
 
 // One coordinate of the Kochanek-Bartels segment from p1 to p2.
-static double kochanek_bartels(double p0, double p1, double p2, double p3, double u,
-                               double tension, double continuity, double bias)
+static double kochanek_bartels(double p0, double p1, double p2, double p3, double u, double tension,
+                               double continuity, double bias)
 {
     double scale = (1 - tension) / 2;
     double out_tangent = scale * ((1 + bias) * (1 - continuity) * (p1 - p0) +
@@ -23,8 +23,8 @@ static double kochanek_bartels(double p0, double p1, double p2, double p3, doubl
                                  (1 - bias) * (1 - continuity) * (p3 - p2));
     double u2 = u * u;
     double u3 = u2 * u;
-    return (2 * u3 - 3 * u2 + 1) * p1 + (-2 * u3 + 3 * u2) * p2 +
-           (u3 - 2 * u2 + u) * out_tangent + (u3 - u2) * in_tangent;
+    return (2 * u3 - 3 * u2 + 1) * p1 + (-2 * u3 + 3 * u2) * p2 + (u3 - 2 * u2 + u) * out_tangent +
+           (u3 - u2) * in_tangent;
 }
 
 void spline_point(const Vec3 *p0, const Vec3 *p1, const Vec3 *p2, const Vec3 *p3, float out[2],

@@ -18,8 +18,9 @@ inline constexpr double radians_to_degrees = 57.29577951308232;
 
 // Repulsion constants: the push of an object at distance s has the
 // magnitude constant / s^10.
-inline constexpr double mouse_push_constant = 5e-11;  // from a mouse or ball on a mouse, from a mouse on a ball
-inline constexpr double ball_push_constant = 6e-7;    // from a ball on a ball
+inline constexpr double mouse_push_constant =
+    5e-11;  // from a mouse or ball on a mouse, from a mouse on a ball
+inline constexpr double ball_push_constant = 6e-7;  // from a ball on a ball
 
 // The repulsion factor grows as 1 / s^11 toward a distance of 0: below
 // about 3e-5 a push no longer fits a float, and far below that s^11

@@ -26,8 +26,8 @@ static constexpr double wall_factor_cap = 50.0;
 void mouse_check_entered(Mouse *mouse, World *world)
 {
     double x = mouse->position.x, y = mouse->position.y, r = mouse->radius;
-    if (y < world->half_depth - r && y > r - world->half_depth &&
-        x < world->half_width - r && x > r - world->half_width)
+    if (y < world->half_depth - r && y > r - world->half_depth && x < world->half_width - r &&
+        x > r - world->half_width)
         mouse->entering = 0;
 }
 

@@ -48,39 +48,39 @@ enum {
 };
 
 struct Mouse {
-    int id;                  // unique, in creation order from 0
-    Vec3 position;           // floor units
-    float heading;           // degrees, direction of travel
-    float wander_heading;    // degrees, eased steering angle of wandering
-    float wander_target;     // degrees, angle wander_heading eases toward
-    Vec3 push;               // floor units/s, velocity from repulsion
-    Vec3 desired_velocity;   // floor units/s, what the steering asks for
-    Vec3 velocity;           // floor units/s, smoothed
-    float walk_phase;        // turns the model's key and tail
-    float speed;             // speed factor of the steering
-    float radius;            // floor units, spacing radius
-    float wall_margin;       // floor units from a wall where wandering turns back
-    float wander_timer;      // seconds since the last random wander turn
-    int state;               // MOUSE_*
-    float held_heading;      // degrees, heading used while drive is 0
-    float drive;             // 0..1 factor on the speed; runs down when leaving
-    float spin_timer;        // seconds spent in MOUSE_SPINNING_OUT
-    int entering;            // 1 until the mouse lies inside the floor
-    Mouse *leader;           // the mouse a follower walks beside, else none
-    int body_colour;         // 0, 1 or 2
-    int behaviour;           // BEHAVIOUR_*
-    Mouse *next;             // next older mouse
-    Mouse *allocated_next;   // next older mouse the World allocated, linked or not
+    int id;                 // unique, in creation order from 0
+    Vec3 position;          // floor units
+    float heading;          // degrees, direction of travel
+    float wander_heading;   // degrees, eased steering angle of wandering
+    float wander_target;    // degrees, angle wander_heading eases toward
+    Vec3 push;              // floor units/s, velocity from repulsion
+    Vec3 desired_velocity;  // floor units/s, what the steering asks for
+    Vec3 velocity;          // floor units/s, smoothed
+    float walk_phase;       // turns the model's key and tail
+    float speed;            // speed factor of the steering
+    float radius;           // floor units, spacing radius
+    float wall_margin;      // floor units from a wall where wandering turns back
+    float wander_timer;     // seconds since the last random wander turn
+    int state;              // MOUSE_*
+    float held_heading;     // degrees, heading used while drive is 0
+    float drive;            // 0..1 factor on the speed; runs down when leaving
+    float spin_timer;       // seconds spent in MOUSE_SPINNING_OUT
+    int entering;           // 1 until the mouse lies inside the floor
+    Mouse *leader;          // the mouse a follower walks beside, else none
+    int body_colour;        // 0, 1 or 2
+    int behaviour;          // BEHAVIOUR_*
+    Mouse *next;            // next older mouse
+    Mouse *allocated_next;  // next older mouse the World allocated, linked or not
 };
 
 // The ball rolls along the curve through its four path points; only x and
 // y of a path point are read.
 struct Ball {
-    int id;                  // unique, in creation order from 0
-    float radius;            // floor units, model scale and shadow size
-    Vec3 path0;              // oldest of the four path points
+    int id;        // unique, in creation order from 0
+    float radius;  // floor units, model scale and shadow size
+    Vec3 path0;    // oldest of the four path points
     Vec3 path1;
-    Vec3 position;           // z is the height above the floor
+    Vec3 position;  // z is the height above the floor
     Vec3 path2;
     Vec3 path3;              // newest path point
     Vec3 last_position;      // position at the start of the last step
@@ -102,17 +102,17 @@ struct Ball {
 };
 
 struct World {
-    int show_arena;          // non-zero: fence drawn, walls push mice
-    Mouse *mice;             // newest first
-    Ball *balls;             // newest first
+    int show_arena;              // non-zero: fence drawn, walls push mice
+    Mouse *mice;                 // newest first
+    Ball *balls;                 // newest first
     float background[3];         // red, green, blue clear colour
     float background_target[3];  // colour background eases toward
-    float half_width;        // floor units along x
-    float half_depth;        // floor units along y
-    Mouse *allocated_mice;   // every mouse allocated since the last release, newest first
-    Ball *allocated_balls;   // every ball allocated since the last release, newest first
-    int64_t mice_allocated;  // records on allocated_mice
-    int64_t balls_allocated; // records on allocated_balls
+    float half_width;            // floor units along x
+    float half_depth;            // floor units along y
+    Mouse *allocated_mice;       // every mouse allocated since the last release, newest first
+    Ball *allocated_balls;       // every ball allocated since the last release, newest first
+    int64_t mice_allocated;      // records on allocated_mice
+    int64_t balls_allocated;     // records on allocated_balls
 };
 
 // A uniform float in [0, 1) from rand().

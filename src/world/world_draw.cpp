@@ -23,9 +23,9 @@ static constexpr float body_colours[3][3] = {
     {0.95f, 0.58f, 0.3f},
 };
 
-static constexpr float ball_scale = 0.7f;     // model units per radius
-static constexpr float mouse_scale = 0.03f;   // floor units per model unit
-static constexpr double walk_rate = 187.5;    // walk phase per unit of speed, times 2 pi
+static constexpr float ball_scale = 0.7f;    // model units per radius
+static constexpr float mouse_scale = 0.03f;  // floor units per model unit
+static constexpr double walk_rate = 187.5;   // walk phase per unit of speed, times 2 pi
 
 // One rail: translate by (x, y, 0), scale by the side's size, translate by
 // (ux, uy, 1), a quarter turn about x, and a half turn about y or z.
@@ -47,10 +47,14 @@ void world_draw_fence(World *world)
     };
     const float y_low = -h / 2 - 0.025f - 0.02f, y_high = h / 2 + 0.025f + 0.02f;
     const Rail rails[8] = {
-        {-w / 2 - 0.025f, h, 0, 0, 1},  {w / 2 + 0.025f, h, 0, 0, 1},
-        {-w / 2 - 0.025f, -h, 0, 0, -1}, {w / 2 + 0.025f, -h, 0, 0, -1},
-        {w, y_low, 1, 1, 0},            {w, y_high, 1, 1, 0},
-        {-w, y_low, 1, -1, 0},          {-w, y_high, 1, -1, 0},
+        {-w / 2 - 0.025f, h, 0, 0, 1},
+        {w / 2 + 0.025f, h, 0, 0, 1},
+        {-w / 2 - 0.025f, -h, 0, 0, -1},
+        {w / 2 + 0.025f, -h, 0, 0, -1},
+        {w, y_low, 1, 1, 0},
+        {w, y_high, 1, 1, 0},
+        {-w, y_low, 1, -1, 0},
+        {-w, y_high, 1, -1, 0},
     };
     for (const Rail &r : rails) {
         const float *s = sizes[r.along_y];

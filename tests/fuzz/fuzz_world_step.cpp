@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 float x = coordinate(a), y = coordinate(b);
                 if (op == 1) {
                     const Vec3 *near = (c & 8) && world.balls ? &world.balls->position
-                                       : world.mice      ? &world.mice->position
-                                                         : nullptr;
+                                       : world.mice           ? &world.mice->position
+                                                              : nullptr;
                     if (near && std::fabs(near->x) < 2 && std::fabs(near->y) < 2) {
                         x = near->x + offsets[a % 8];
                         y = near->y + ((a & 8) ? offsets[b % 8] : 0.0f);
@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 if (c & 1)
                     ball->position = {coordinate(c), coordinate(a), 0.0f};
                 if ((c & 2) && world.mice)
-                    ball->position = {world.mice->position.x + offsets[a % 8], world.mice->position.y, 0.0f};
+                    ball->position = {world.mice->position.x + offsets[a % 8],
+                                      world.mice->position.y, 0.0f};
                 balls.push_back(ball);
             }
             break;

@@ -7,14 +7,20 @@
 #include <map>
 #include <memory>
 
-double vec_dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double vec_dot(Vec3 a, Vec3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 Vec3 vec_cross(Vec3 a, Vec3 b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-double vec_length(Vec3 a) { return std::sqrt(vec_dot(a, a)); }
+double vec_length(Vec3 a)
+{
+    return std::sqrt(vec_dot(a, a));
+}
 
 Vec3 vec_normalize(Vec3 a)
 {
@@ -37,8 +43,8 @@ void vec_frame(Vec3 w, Vec3 *u, Vec3 *v)
     *v = vec_cross(w, *u);
 }
 
-void mesh_material(Mesh *mesh, const char *name, double r, double g, double b,
-                   double specular, double shininess)
+void mesh_material(Mesh *mesh, const char *name, double r, double g, double b, double specular,
+                   double shininess)
 {
     mesh->materials.push_back({name, {r, g, b}, specular, shininess});
 }
@@ -109,6 +115,7 @@ void mesh_smooth_faces(Mesh *mesh, const std::vector<std::vector<int>> &faces)
     }
     for (const std::vector<int> &f : faces) {
         std::vector<int> normals;
+        normals.reserve(f.size());
         for (int v : f)
             normals.push_back(mesh_normal(mesh, sums[v]));
         mesh_face(mesh, f, normals);
@@ -119,6 +126,7 @@ void mesh_radial_faces(Mesh *mesh, const std::vector<std::vector<int>> &faces, V
 {
     for (const std::vector<int> &f : faces) {
         std::vector<int> normals;
+        normals.reserve(f.size());
         for (int v : f)
             normals.push_back(mesh_normal(mesh, mesh->vertices[v] - centre));
         mesh_face(mesh, f, normals);
@@ -162,7 +170,10 @@ std::vector<Vec3> mesh_ngon(Vec3 centre, Vec3 axis, Vec3 u, double r, int n)
 namespace {
 
 struct FileCloser {
-    void operator()(FILE *file) const { fclose(file); }
+    void operator()(FILE *file) const
+    {
+        fclose(file);
+    }
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 

@@ -12,9 +12,18 @@ struct Vec3 {
     double x, y, z;
 };
 
-inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator*(Vec3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+inline Vec3 operator+(Vec3 a, Vec3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec3 operator-(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec3 operator*(Vec3 a, double s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
 double vec_dot(Vec3 a, Vec3 b);
 Vec3 vec_cross(Vec3 a, Vec3 b);
 double vec_length(Vec3 a);
@@ -58,8 +67,8 @@ struct Mesh {
     std::vector<MeshMaterial> materials;
 };
 
-void mesh_material(Mesh *mesh, const char *name, double r, double g, double b,
-                   double specular, double shininess);
+void mesh_material(Mesh *mesh, const char *name, double r, double g, double b, double specular,
+                   double shininess);
 // Begins an object; faces go into its groups.
 void mesh_object(Mesh *mesh, const char *name);
 // Begins a group of the current object, drawn with the named material.

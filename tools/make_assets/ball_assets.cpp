@@ -32,16 +32,17 @@ void build_sphere(Mesh *mesh, int bands, int sectors, Pick material, FacesByMate
         double theta = M_PI * k / bands;
         for (int i = 0; i < sectors; i++) {
             double phi = 2.0 * M_PI * i / sectors;
-            ring[k].push_back(mesh_vertex(mesh, {std::sin(theta) * std::cos(phi),
-                                                 std::sin(theta) * std::sin(phi),
-                                                 std::cos(theta)}));
+            ring[k].push_back(
+                mesh_vertex(mesh, {std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi),
+                                   std::cos(theta)}));
         }
     }
     (*faces)[material(0, 0)].push_back(ring[1]);
     for (int k = 1; k + 1 < bands; k++) {
         for (int i = 0; i < sectors; i++) {
             int j = (i + 1) % sectors;
-            (*faces)[material(k, i)].push_back({ring[k][i], ring[k + 1][i], ring[k + 1][j], ring[k][j]});
+            (*faces)[material(k, i)].push_back(
+                {ring[k][i], ring[k + 1][i], ring[k + 1][j], ring[k][j]});
         }
     }
     const std::vector<int> &last = ring[bands - 1];
@@ -69,7 +70,9 @@ void build_football(Mesh *mesh)
             ico.push_back({b, 0, a});
         }
     int n = (int)ico.size();
-    auto adjacent = [&](int a, int b) { return std::fabs(vec_length(ico[a] - ico[b]) - 2.0) < 1e-9; };
+    auto adjacent = [&](int a, int b) {
+        return std::fabs(vec_length(ico[a] - ico[b]) - 2.0) < 1e-9;
+    };
     // The twenty triangles, counter-clockwise seen from outside.
     std::vector<std::array<int, 3>> triangles;
     for (int a = 0; a < n; a++)
@@ -134,11 +137,14 @@ void build_beach_ball(Mesh *mesh)
     mesh_object(mesh, mesh->name.c_str());
     const int bands = 8, sectors = 18;
     FacesByMaterial faces;
-    build_sphere(mesh, bands, sectors, [&](int band, int sector) {
-        if (band == 0 || band == bands - 1)
-            return std::string("valkoinen");
-        return std::string(gores[sector / (sectors / 6)]);
-    }, &faces);
+    build_sphere(
+        mesh, bands, sectors,
+        [&](int band, int sector) {
+            if (band == 0 || band == bands - 1)
+                return std::string("valkoinen");
+            return std::string(gores[sector / (sectors / 6)]);
+        },
+        &faces);
     emit_radial(mesh, faces);
 }
 
@@ -151,7 +157,8 @@ void build_bowling_ball(Mesh *mesh)
     mesh_material(mesh, "reika", 0.02, 0.02, 0.03, 0.0, 1.0);
     mesh_object(mesh, mesh->name.c_str());
     FacesByMaterial faces;
-    build_sphere(mesh, 8, 16, [](int, int) { return std::string("keila"); }, &faces);
+    build_sphere(
+        mesh, 8, 16, [](int, int) { return std::string("keila"); }, &faces);
     emit_radial(mesh, faces);
 
     mesh_group(mesh, "reiat", "reika");
@@ -174,7 +181,8 @@ void build_tennis_ball(Mesh *mesh)
     mesh_material(mesh, "sauma", 0.98, 0.98, 0.95, 0.1, 5.0);
     mesh_object(mesh, mesh->name.c_str());
     FacesByMaterial faces;
-    build_sphere(mesh, 7, 14, [](int, int) { return std::string("huopa"); }, &faces);
+    build_sphere(
+        mesh, 7, 14, [](int, int) { return std::string("huopa"); }, &faces);
     emit_radial(mesh, faces);
 
     // The curve a cos t + b cos 3t, a sin t - b sin 3t, 2 sqrt(ab) sin 2t
@@ -187,14 +195,13 @@ void build_tennis_ball(Mesh *mesh)
         double t = 2.0 * M_PI * k / samples;
         Vec3 s = {a * std::cos(t) + b * std::cos(3 * t), a * std::sin(t) - b * std::sin(3 * t),
                   c * std::sin(2 * t)};
-        Vec3 ds = {-a * std::sin(t) - 3 * b * std::sin(3 * t), a * std::cos(t) - 3 * b * std::cos(3 * t),
-                   2 * c * std::cos(2 * t)};
+        Vec3 ds = {-a * std::sin(t) - 3 * b * std::sin(3 * t),
+                   a * std::cos(t) - 3 * b * std::cos(3 * t), 2 * c * std::cos(2 * t)};
         Vec3 tangent = vec_normalize(ds - s * vec_dot(ds, s));
         Vec3 side = vec_cross(s, tangent);
         // Counter-clockwise about the tangent: left top, right top, inside.
         rings.push_back({mesh_vertex(mesh, s * 1.016 + side * 0.07),
-                         mesh_vertex(mesh, s * 1.016 - side * 0.07),
-                         mesh_vertex(mesh, s * 0.9)});
+                         mesh_vertex(mesh, s * 1.016 - side * 0.07), mesh_vertex(mesh, s * 0.9)});
     }
     for (int k = 0; k < samples; k++) {
         const auto &p = rings[k];

@@ -28,13 +28,8 @@ struct Station {
 
 // Rear to front; the nose tip lies ahead of the last one.
 const Station stations[] = {
-    {-1.30, 0.34, 0.36},
-    {-1.14, 0.62, 0.25},
-    {-0.80, 0.76, 0.21},
-    {-0.28, 0.80, 0.21},
-    {0.28, 0.72, 0.23},
-    {0.80, 0.50, 0.30},
-    {1.14, 0.26, 0.40},
+    {-1.30, 0.34, 0.36}, {-1.14, 0.62, 0.25}, {-0.80, 0.76, 0.21}, {-0.28, 0.80, 0.21},
+    {0.28, 0.72, 0.23},  {0.80, 0.50, 0.30},  {1.14, 0.26, 0.40},
 };
 constexpr int STATION_COUNT = sizeof stations / sizeof stations[0];
 const Vec3 nose_tip = {0.0, 0.54, 1.40};
@@ -161,7 +156,7 @@ void build_key(Mesh *mesh)
 // every side of the rod is a parallelogram.
 void build_tail(Mesh *mesh)
 {
-    const Vec3 root = {0.0, 0.56, -1.18};        // inside the rump
+    const Vec3 root = {0.0, 0.56, -1.18};  // inside the rump
     const Vec3 along = vec_normalize({0.0, -0.1, -1.0});
     const double length = 1.45;
     const int segments = 14;
@@ -180,6 +175,7 @@ void build_tail(Mesh *mesh)
         Vec3 centre = root + along * (length * t) + u * (radius * std::cos(angle)) +
                       v * (radius * std::sin(angle));
         std::vector<int> ring;
+        ring.reserve(square.size());
         for (Vec3 p : square)
             ring.push_back(mesh_vertex(mesh, centre + p));
         rings.push_back(ring);

@@ -21,5 +21,4 @@ void offscreen_close();
 
 // Writes RGB rows (from the top) as a PNG file: 0, or -1. zlib_level is
 // zlib's compression level, 0..9, or -1 for its default.
-int png_write_rgb(const char *path, int width, int height, const uint8_t *rgb,
-                  int zlib_level = -1);
+int png_write_rgb(const char *path, int width, int height, const uint8_t *rgb, int zlib_level = -1);

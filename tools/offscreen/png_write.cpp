@@ -9,7 +9,10 @@
 namespace {
 
 struct FileCloser {
-    void operator()(FILE *f) const { fclose(f); }
+    void operator()(FILE *f) const
+    {
+        fclose(f);
+    }
 };
 
 }  // namespace

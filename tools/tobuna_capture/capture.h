@@ -22,43 +22,43 @@ enum {
 
 // What the command line asks for. Times are seconds of show time.
 struct CaptureOptions {
-    int fps = 60;                  // video frames per second of show time
-    bool seeded = false;           // false: seeded from the clock, as the show is
-    unsigned seed = 0;             // the random generator's seed when seeded
-    int width = 1280;              // pixels
+    int fps = 60;         // video frames per second of show time
+    bool seeded = false;  // false: seeded from the clock, as the show is
+    unsigned seed = 0;    // the random generator's seed when seeded
+    int width = 1280;     // pixels
     int height = 960;
-    std::string wav_path;          // empty: no output of that kind
+    std::string wav_path;  // empty: no output of that kind
     std::string png_dir;
     std::string mp4_path;
     std::string trace_path;
-    int crf = 18;                  // H.264 quality, 0 (lossless) .. 51
+    int crf = 18;                     // H.264 quality, 0 (lossless) .. 51
     std::string preset = "veryfast";  // x264's speed preset
-    double start = 0.0;            // the section begins here; before it nothing is drawn or written
-    double duration = 60.0;        // the section's length
-    bool duration_given = false;   // false with an escape or click: until the show ends
-    double escape_at = -1.0;       // Escape pressed at this time; negative: never
-    double click_at = -1.0;        // a mouse click at this time; negative: never
-    bool no_video = false;         // simulate and mix without drawing
-    bool quiet = false;            // no progress line
+    double start = 0.0;           // the section begins here; before it nothing is drawn or written
+    double duration = 60.0;       // the section's length
+    bool duration_given = false;  // false with an escape or click: until the show ends
+    double escape_at = -1.0;      // Escape pressed at this time; negative: never
+    double click_at = -1.0;       // a mouse click at this time; negative: never
+    bool no_video = false;        // simulate and mix without drawing
+    bool quiet = false;           // no progress line
 };
 
 // What a capture saw, for its summary.
 struct CaptureStats {
-    unsigned seed = 0;             // the seed the run used
-    int64_t video_frames = 0;      // frames run inside the section
-    int64_t audio_frames = 0;      // frames mixed inside the section
-    int64_t end_sample = 0;        // show time at the end, in audio frames
+    unsigned seed = 0;               // the seed the run used
+    int64_t video_frames = 0;        // frames run inside the section
+    int64_t audio_frames = 0;        // frames mixed inside the section
+    int64_t end_sample = 0;          // show time at the end, in audio frames
     int acts_played[3] = {0, 0, 0};  // acts begun, by ACT_*
-    int most_mice = 0;             // the most mice in the World at once
+    int most_mice = 0;               // the most mice in the World at once
     int most_balls = 0;
-    int64_t mice_allocated = 0;    // records the World allocated in the run
+    int64_t mice_allocated = 0;  // records the World allocated in the run
     int64_t balls_allocated = 0;
-    long peak_memory_kib = 0;      // the process's peak resident size
+    long peak_memory_kib = 0;  // the process's peak resident size
 };
 
 // Reads the command line (argv[0] is the program): CAPTURE_OK, or
 // CAPTURE_USAGE with the reason in *why. --help sets *help.
-int capture_parse_args(int argc, const char *const *argv, CaptureOptions *options, bool *help,
+int capture_parse_args(int argc, const char *const *argv, CaptureOptions *o, bool *help,
                        std::string *why);
 // The usage text printed by --help and after a usage error.
 extern const char capture_usage_text[];
@@ -67,7 +67,7 @@ extern const char capture_usage_text[];
 // CAPTURE_FAILED after a message on standard error. Outputs appear under
 // their names only when the capture succeeds; a failed one removes the
 // files it was writing and leaves every file it did not create alone.
-int capture_run(const CaptureOptions &options, CaptureStats *stats);
+int capture_run(const CaptureOptions &o, CaptureStats *stats);
 
 // The one-line summary of a finished capture.
-std::string capture_summary(const CaptureStats &stats);
+std::string capture_summary(const CaptureStats &s);

@@ -67,7 +67,7 @@ std::string capture_summary(const CaptureStats &s)
              "(%lld mice, %lld balls); peak memory %.1f MiB",
              (double)s.end_sample / CAPTURE_SAMPLE_RATE, s.seed, (long long)s.video_frames,
              (long long)s.audio_frames, s.acts_played[0], s.acts_played[1], s.acts_played[2],
-             s.most_mice, s.most_balls, (long long)(s.mice_allocated + s.balls_allocated),
+             s.most_mice, s.most_balls, (long long)s.mice_allocated + (long long)s.balls_allocated,
              (long long)s.mice_allocated, (long long)s.balls_allocated,
              (double)s.peak_memory_kib / 1024.0);
     return line;

@@ -89,8 +89,7 @@ bool open_outputs(const CaptureOptions &o, Outputs *out)
             return false;
         if (!mp4_open(&out->mp4, out->mp4_temp.c_str(), o.width, o.height, o.fps, o.crf,
                       o.preset.c_str())) {
-            fprintf(stderr, "tobuna-capture: %s: %s\n", o.mp4_path.c_str(),
-                    out->mp4.error.c_str());
+            fprintf(stderr, "tobuna-capture: %s: %s\n", o.mp4_path.c_str(), out->mp4.error.c_str());
             return false;
         }
     }
@@ -122,7 +121,8 @@ bool finish_outputs(const CaptureOptions &o, Outputs *out)
     if (!ok)
         return false;
     const std::pair<std::string *, const std::string *> names[] = {
-        {&out->wav_temp, &o.wav_path}, {&out->trace_temp, &o.trace_path},
+        {&out->wav_temp, &o.wav_path},
+        {&out->trace_temp, &o.trace_path},
         {&out->mp4_temp, &o.mp4_path}};
     for (auto [temp, path] : names) {
         if (temp->empty())
@@ -159,8 +159,8 @@ std::string first_non_finite()
         return !std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z);
     };
     for (const Mouse *m = show_world.mice; m; m = m->next)
-        if (bad3(m->position) || bad3(m->velocity) || bad3(m->push) ||
-            !std::isfinite(m->heading) || !std::isfinite(m->walk_phase))
+        if (bad3(m->position) || bad3(m->velocity) || bad3(m->push) || !std::isfinite(m->heading) ||
+            !std::isfinite(m->walk_phase))
             return "mouse " + std::to_string(m->id) + " has a value that is not finite";
     for (const Ball *b = show_world.balls; b; b = b->next)
         if (bad3(b->position) || bad3(b->push) || !std::isfinite(b->heading) ||
@@ -174,7 +174,8 @@ std::string first_non_finite()
     return "";
 }
 
-template <typename T> int list_length(const T *head)
+template <typename T>
+int list_length(const T *head)
 {
     int n = 0;
     for (; head; head = head->next)
@@ -202,8 +203,14 @@ void write_trace(FILE *file, int64_t frame, int ms, int mice, int balls)
 // The clock: video frame k at k / fps seconds, sample and millisecond.
 struct Clock {
     int fps;
-    int64_t sample_of(int64_t k) const { return k * CAPTURE_SAMPLE_RATE / fps; }
-    int ms_of(int64_t k) const { return (int)(k * 1000 / fps); }
+    int64_t sample_of(int64_t k) const
+    {
+        return k * CAPTURE_SAMPLE_RATE / fps;
+    }
+    int ms_of(int64_t k) const
+    {
+        return (int)(k * 1000 / fps);
+    }
     // The first frame at or after the sample.
     int64_t frame_at(int64_t sample) const
     {
@@ -218,8 +225,7 @@ int64_t sample_of_seconds(double s)
 
 // Mixes on to the sample, handing what falls in the section to the sound
 // outputs: false after a write failure.
-bool mix_to(int64_t target, int64_t *mixed, int64_t start_sample, Outputs *out,
-            CaptureStats *stats)
+bool mix_to(int64_t target, int64_t *mixed, int64_t start_sample, Outputs *out, CaptureStats *stats)
 {
     constexpr int chunk = 4096;
     static uint8_t frames[chunk * 4];

@@ -83,8 +83,9 @@ static bool open_video(Mp4Writer *w, int fps, int crf, const char *preset)
     if (status < 0)
         return av_failed(w, "picture buffer", status);
     // Full-range RGB to the limited-range BT.601 that players assume.
-    w->scaler = sws_getContext(c->width, c->height, AV_PIX_FMT_RGB24, c->width, c->height,
-                               AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+    w->scaler = sws_getContext(
+        c->width, c->height, AV_PIX_FMT_RGB24, c->width, c->height, AV_PIX_FMT_YUV420P,
+        SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
     if (!w->scaler) {
         w->error = "no colour conversion to yuv420p";
         return false;

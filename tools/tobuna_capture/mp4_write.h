@@ -19,7 +19,7 @@ struct Mp4Writer {
     AVCodecContext *audio = nullptr;
     AVStream *video_stream = nullptr;
     AVStream *audio_stream = nullptr;
-    SwsContext *scaler = nullptr;   // RGB rows to yuv420p
+    SwsContext *scaler = nullptr;  // RGB rows to yuv420p
     AVFrame *picture = nullptr;
     AVFrame *sound = nullptr;
     AVPacket *packet = nullptr;
@@ -28,19 +28,19 @@ struct Mp4Writer {
     int64_t samples = 0;            // audio frames sent, the next one's timestamp
     std::vector<float> pending[2];  // left and right samples not yet a whole AAC frame
     bool header_written = false;
-    std::string error;              // what failed, for the message
+    std::string error;  // what failed, for the message
 };
 
 // Creates the file and its two streams: true, or false with the reason in
-// writer->error (mp4_release still needed).
-bool mp4_open(Mp4Writer *writer, const char *path, int width, int height, int fps, int crf,
+// w->error (mp4_release still needed).
+bool mp4_open(Mp4Writer *w, const char *path, int width, int height, int fps, int crf,
               const char *preset);
 // Encodes one picture of RGB rows from the top.
-bool mp4_write_picture(Mp4Writer *writer, const uint8_t *rgb);
+bool mp4_write_picture(Mp4Writer *w, const uint8_t *rgb);
 // Encodes count frames as the mixer writes them (signed 16-bit big-endian,
 // left then right).
-bool mp4_write_sound(Mp4Writer *writer, const uint8_t *frames, int count);
+bool mp4_write_sound(Mp4Writer *w, const uint8_t *frames, int count);
 // Flushes both encoders and writes the file's index.
-bool mp4_finish(Mp4Writer *writer);
+bool mp4_finish(Mp4Writer *w);
 // Releases everything, finished or not.
-void mp4_release(Mp4Writer *writer);
+void mp4_release(Mp4Writer *w);

@@ -82,8 +82,9 @@ const ModelObject *need_part(Findings *f, const std::string &file, Model *model,
     if (!o)
         report(f, file, std::string("no object \"") + name + "\": " + role + " is not drawn");
     else if (o->kind != OBJECT_MESH || face_count(o) == 0)
-        report(f, file, std::string("object \"") + name + "\" has no faces to draw: " + role +
-                            " is not drawn");
+        report(f, file,
+               std::string("object \"") + name + "\" has no faces to draw: " + role +
+                   " is not drawn");
     else
         return o;
     return nullptr;
@@ -97,7 +98,8 @@ void check_mouse(Findings *f, const std::string &file, Model *model)
         for (const ModelGroup *g = body->groups; g; g = g->next)
             coloured = coloured || (g->material && strcmp(g->material->name, "ruumis") == 0);
         if (!coloured)
-            report(f, file, "no group of \"body\" has the material \"ruumis\": the mice all look alike");
+            report(f, file,
+                   "no group of \"body\" has the material \"ruumis\": the mice all look alike");
     }
     static const char *const turning[2][2] = {{"key", "the wind-up key"}, {"tail", "the tail"}};
     for (const auto &part : turning) {
@@ -106,17 +108,18 @@ void check_mouse(Findings *f, const std::string &file, Model *model)
             continue;
         const ModelObject *pivot = o->pivot;
         if (!pivot) {
-            report(f, file, std::string("no pivot object \"pivot_") + part[0] + "\": " + part[1] +
-                                " does not turn");
+            report(f, file,
+                   std::string("no pivot object \"pivot_") + part[0] + "\": " + part[1] +
+                       " does not turn");
             continue;
         }
         double length = std::sqrt((double)pivot->axis[0] * pivot->axis[0] +
                                   (double)pivot->axis[1] * pivot->axis[1] +
                                   (double)pivot->axis[2] * pivot->axis[2]);
         if (!(length > 1e-6))
-            report(f, file, std::string("pivot \"") + pivot->name + "\" has no axis (a triangle for the " +
-                                "point and a polygon at the axis's far end): " + part[1] +
-                                " does not turn");
+            report(f, file,
+                   std::string("pivot \"") + pivot->name + "\" has no axis (a triangle for the " +
+                       "point and a polygon at the axis's far end): " + part[1] + " does not turn");
     }
 }
 
@@ -149,11 +152,14 @@ void check_ball(Findings *f, const std::string &file, const Model *model)
     double radius, centre[3], half[3];
     extent(model, &radius, centre, half);
     if (std::fabs(radius - 1.0) > UNIT_TOLERANCE)
-        report(f, file, format("the ball's radius is %.3g, not about 1: it sinks into the floor or "
-                               "floats above it", radius));
+        report(f, file,
+               format("the ball's radius is %.3g, not about 1: it sinks into the floor or "
+                      "floats above it",
+                      radius));
     double off = std::sqrt(centre[0] * centre[0] + centre[1] * centre[1] + centre[2] * centre[2]);
     if (off > UNIT_TOLERANCE)
-        report(f, file, format("the ball's centre is %.3g from the origin: it wobbles as it rolls", off));
+        report(f, file,
+               format("the ball's centre is %.3g from the origin: it wobbles as it rolls", off));
 }
 
 void check_cube(Findings *f, const std::string &file, const Model *model)
@@ -162,8 +168,10 @@ void check_cube(Findings *f, const std::string &file, const Model *model)
     extent(model, &radius, centre, half);
     for (int a = 0; a < 3; a++)
         if (std::fabs(half[a] - 1.0) > UNIT_TOLERANCE || std::fabs(centre[a]) > UNIT_TOLERANCE) {
-            report(f, file, format("the cube does not span -1..1 on axis %.0f (centre %.3g): the "
-                                   "fence rails are misplaced", a, centre[a]));
+            report(f, file,
+                   format("the cube does not span -1..1 on axis %.0f (centre %.3g): the "
+                          "fence rails are misplaced",
+                          a, centre[a]));
             return;
         }
 }
@@ -255,11 +263,12 @@ void check_note_range(Findings *f, const std::string &file, int voice)
                 if (code + t < 0 || code + t >= SYNTH_NOTES)
                     moved = t;
             if (moved != 0) {
-                report(f, file, "voice " + std::to_string(voice) + " plays " + event_names[code] +
-                                    " in pattern " + std::to_string(p) + ", which leaves c1..b6 " +
-                                    "transposed by " + (moved > 0 ? "+" : "") + std::to_string(moved) +
-                                    " (the show plays it as " +
-                                    event_names[moved > 0 ? SYNTH_NOTES - 1 : 0] + ")");
+                report(f, file,
+                       "voice " + std::to_string(voice) + " plays " + event_names[code] +
+                           " in pattern " + std::to_string(p) + ", which leaves c1..b6 " +
+                           "transposed by " + (moved > 0 ? "+" : "") + std::to_string(moved) +
+                           " (the show plays it as " +
+                           event_names[moved > 0 ? SYNTH_NOTES - 1 : 0] + ")");
                 break;
             }
         }
@@ -296,13 +305,15 @@ void check_song(Findings *f, const std::string &dir)
     synth_init(44100);
     synth_load_song_text(text);
     if (synth.step_length > 0 && synth.step_length != synth_step_length_of(44100, SHOW_TEMPO))
-        report(f, file, "the tempo is not " + std::to_string(SHOW_TEMPO) +
-                            ": the title's credits are timed for 255 steps of tempo 125");
+        report(f, file,
+               "the tempo is not " + std::to_string(SHOW_TEMPO) +
+                   ": the title's credits are timed for 255 steps of tempo 125");
     for (int voice = 1; voice <= ARRANGED_VOICES; voice++) {
         if (!synth_voice_in_use(voice)) {
-            report(f, file, "no track t" + std::to_string(voice) + ": voices " + std::to_string(voice) +
-                                " to " + std::to_string(ARRANGED_VOICES) +
-                                " are not heard, and the arrangement rows miss them");
+            report(f, file,
+                   "no track t" + std::to_string(voice) + ": voices " + std::to_string(voice) +
+                       " to " + std::to_string(ARRANGED_VOICES) +
+                       " are not heard, and the arrangement rows miss them");
             break;
         }
         const Voice &v = synth.voices[voice];
@@ -313,12 +324,14 @@ void check_song(Findings *f, const std::string &dir)
             loops = loops || v.track[i] == TRACK_LOOP;
         int steps = song_track_steps(voice);
         if (!loops)
-            report(f, file, "track t" + std::to_string(voice) + " does not loop: voice " +
-                                std::to_string(voice) + " falls silent after " + std::to_string(steps) +
-                                " steps");
+            report(f, file,
+                   "track t" + std::to_string(voice) + " does not loop: voice " +
+                       std::to_string(voice) + " falls silent after " + std::to_string(steps) +
+                       " steps");
         else if (steps > 0 && ROW_PERIOD % steps != 0 && steps % ROW_PERIOD != 0)
-            report(f, file, "track t" + std::to_string(voice) + " loops after " + std::to_string(steps) +
-                                " steps, which drifts against the arrangement rows of 64");
+            report(f, file,
+                   "track t" + std::to_string(voice) + " loops after " + std::to_string(steps) +
+                       " steps, which drifts against the arrangement rows of 64");
         if (is_transposed(voice))
             check_note_range(f, file, voice);
     }

@@ -101,8 +101,9 @@ void print_model_info(FILE *out, const char *path, Model *model)
     }
     fprintf(out, "materials, in list order:\n");
     for (const Material *m = model->materials; m; m = m->next) {
-        fprintf(out, "  %s: ambient (%g, %g, %g), diffuse (%g, %g, %g), specular (%g, %g, %g),"
-                     " shininess %g, dissolve %g\n",
+        fprintf(out,
+                "  %s: ambient (%g, %g, %g), diffuse (%g, %g, %g), specular (%g, %g, %g),"
+                " shininess %g, dissolve %g\n",
                 m->name, (double)m->ambient[0], (double)m->ambient[1], (double)m->ambient[2],
                 (double)m->diffuse[0], (double)m->diffuse[1], (double)m->diffuse[2],
                 (double)m->specular[0], (double)m->specular[1], (double)m->specular[2],

@@ -98,7 +98,8 @@ void set_camera(const ModelView &view, const ModelFrame &frame)
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(30.0, (double)view.width / view.height, distance * 0.05, distance + 2.0 * radius);
+    gluPerspective(30.0, (double)view.width / view.height, distance * 0.05,
+                   distance + 2.0 * radius);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     const GLfloat light_direction[4] = {0.3f, 0.6f, 1.0f, 0.0f};  // from the viewer's upper right

@@ -19,15 +19,15 @@
 namespace {
 
 constexpr int WINDOW_WIDTH = 640, WINDOW_HEIGHT = 480;
-constexpr double TURN_RATE = 0.02;        // degrees a millisecond of the window's own turning
-constexpr double KEY_TURN = 10.0;         // degrees an arrow key turns
-constexpr double ZOOM_STEP = 1.1;         // zoom factor of a wheel notch or +/-
+constexpr double TURN_RATE = 0.02;  // degrees a millisecond of the window's own turning
+constexpr double KEY_TURN = 10.0;   // degrees an arrow key turns
+constexpr double ZOOM_STEP = 1.1;   // zoom factor of a wheel notch or +/-
 constexpr double ZOOM_LOW = 0.05, ZOOM_HIGH = 50.0;
-constexpr double PITCH_LIMIT = 89.0;      // degrees above or below
-constexpr double ANIMATION_RATE = 0.18;   // degrees a millisecond the key turns
-constexpr double TAIL_RATIO = -1.5;       // the tail's turn against the key's, as the show draws it
-constexpr int WATCH_MS = 100;             // between looks at the files
-constexpr int SETTLE_MS = 100;            // a changed file must stay so this long
+constexpr double PITCH_LIMIT = 89.0;     // degrees above or below
+constexpr double ANIMATION_RATE = 0.18;  // degrees a millisecond the key turns
+constexpr double TAIL_RATIO = -1.5;      // the tail's turn against the key's, as the show draws it
+constexpr int WATCH_MS = 100;            // between looks at the files
+constexpr int SETTLE_MS = 100;           // a changed file must stay so this long
 
 bool ends_with(std::string_view text, std::string_view tail)
 {
@@ -59,7 +59,8 @@ std::vector<std::string> files_read(const std::string &path)
             if (a == std::string_view::npos)
                 break;
             size_t b = text.find_first_of(" \t\r\n", a);
-            std::string name(text.substr(a, b == std::string_view::npos ? std::string_view::npos : b - a));
+            std::string name(
+                text.substr(a, b == std::string_view::npos ? std::string_view::npos : b - a));
             files.push_back(name);
             if (!folder.empty() && name[0] != '/')
                 files.push_back(folder + name);
@@ -75,16 +76,17 @@ std::vector<std::string> files_read(const std::string &path)
 // for SETTLE_MS, so that an export being written is not read half done.
 struct Watch {
     std::string path;
-    std::vector<std::string> files;   // what the last load read
-    std::vector<FileStamp> loaded;    // their versions then
-    std::vector<FileStamp> seen;      // their versions at the last look
-    Uint32 seen_since;                // ms
-    Uint32 next_look;                 // ms
+    std::vector<std::string> files;  // what the last load read
+    std::vector<FileStamp> loaded;   // their versions then
+    std::vector<FileStamp> seen;     // their versions at the last look
+    Uint32 seen_since;               // ms
+    Uint32 next_look;                // ms
 };
 
 std::vector<FileStamp> stamps_of(const std::vector<std::string> &files)
 {
     std::vector<FileStamp> stamps;
+    stamps.reserve(files.size());
     for (const std::string &f : files)
         stamps.push_back(file_stamp(f.c_str()));
     return stamps;
@@ -144,7 +146,7 @@ void pose_parts(Model *model, double angle)
 struct Viewer {
     ModelView view;
     ModelFrame frame;
-    bool turning = true;      // the window turns the model by itself
+    bool turning = true;        // the window turns the model by itself
     double turn_origin = 30.0;  // yaw at turn_start, degrees
     Uint32 turn_start = 0;
     bool animating = false;   // the pivoted parts turn
@@ -278,7 +280,8 @@ int view_command(int argc, char **argv)
     }
     char caption[256];
     snprintf(caption, sizeof caption,
-             "tobuna-model: %s (1 outlined, 2 solid, 3 wire; wheel or +/- zoom, arrows turn, o animate, f frame)",
+             "tobuna-model: %s (1 outlined, 2 solid, 3 wire; wheel or +/- zoom, arrows turn, o "
+             "animate, f frame)",
              path);
     SDL_WM_SetCaption(caption, nullptr);
     SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
@@ -295,7 +298,8 @@ int view_command(int argc, char **argv)
                 running = handle_key(&v, &model, event.key.keysym.sym);
             else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELUP)
                 zoom_by(&v, ZOOM_STEP);
-            else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_WHEELDOWN)
+            else if (event.type == SDL_MOUSEBUTTONDOWN &&
+                     event.button.button == SDL_BUTTON_WHEELDOWN)
                 zoom_by(&v, 1.0 / ZOOM_STEP);
         }
         Uint32 now = SDL_GetTicks();

@@ -34,14 +34,14 @@
 namespace {
 
 constexpr int SAMPLE_RATE = 44100;
-constexpr int FRAME_BYTES = 4;          // 16-bit stereo
+constexpr int FRAME_BYTES = 4;  // 16-bit stereo
 constexpr int STEPS_A_BAR = 16;
-constexpr int ROW_ALL = -1;             // no arrangement row: every voice plays
-constexpr int TICK_MS = 10;             // longest wait for a key between duties
-constexpr int WATCH_MS = 25;            // between looks at the file
-constexpr int SETTLE_MS = 30;           // a changed file must stay so this long
-constexpr int STATUS_MS = 50;           // between redraws of the terminal's status
-constexpr int FROM_MAX = 1000000;       // latest --from step
+constexpr int ROW_ALL = -1;                             // no arrangement row: every voice plays
+constexpr int TICK_MS = 10;                             // longest wait for a key between duties
+constexpr int WATCH_MS = 25;                            // between looks at the file
+constexpr int SETTLE_MS = 30;                           // a changed file must stay so this long
+constexpr int STATUS_MS = 50;                           // between redraws of the terminal's status
+constexpr int FROM_MAX = 1000000;                       // latest --from step
 constexpr int transposition_cycle[4] = {0, 4, -4, -8};  // the show's, in the order `t` takes them
 
 // Key bytes.
@@ -67,19 +67,19 @@ enum {
 struct PlayOptions {
     const char *path = nullptr;
     int row = ROW_ALL;
-    int transpose = 0;             // semitones
+    int transpose = 0;  // semitones
     unsigned seed = 0;
-    int from = 0;                  // first step
+    int from = 0;  // first step
     bool watch = false;
 };
 
 // What plays and how: main thread only.
 struct Player {
     std::string path;
-    std::string text;        // the song the loader last accepted, blanks removed
-    unsigned seed;           // of the noise table, the same for every reload
-    int row;                 // ROW_ALL or 0..ARRANGEMENT_ROWS-1
-    int transpose;           // semitones for the transposed voices
+    std::string text;  // the song the loader last accepted, blanks removed
+    unsigned seed;     // of the noise table, the same for every reload
+    int row;           // ROW_ALL or 0..ARRANGEMENT_ROWS-1
+    int transpose;     // semitones for the transposed voices
     bool paused;
 };
 
@@ -107,7 +107,8 @@ void play_callback(void *, uint8_t *stream, int length)
     int left = carry.length - carry.played;
     int n = left < frames ? left : frames;
     if (n > 0) {
-        memcpy(stream, carry.frames.data() + (size_t)carry.played * FRAME_BYTES, (size_t)n * FRAME_BYTES);
+        memcpy(stream, carry.frames.data() + (size_t)carry.played * FRAME_BYTES,
+               (size_t)n * FRAME_BYTES);
         carry.played += n;
     }
     if (frames > n)
@@ -379,16 +380,16 @@ std::string status_line(const Player &p, const PlayStatus &s)
         snprintf(row, sizeof row, "all");
     else
         snprintf(row, sizeof row, "%d", p.row);
-    snprintf(head, sizeof head, "step %6d  bar %5d.%02d  row %-3s  transpose %+d%s |", (int)s.position,
-             s.position / STEPS_A_BAR + 1, s.position % STEPS_A_BAR + 1, row, p.transpose,
-             p.paused ? "  paused" : "");
+    snprintf(head, sizeof head, "step %6d  bar %5d.%02d  row %-3s  transpose %+d%s |",
+             (int)s.position, s.position / STEPS_A_BAR + 1, s.position % STEPS_A_BAR + 1, row,
+             p.transpose, p.paused ? "  paused" : "");
     std::string line = head;
     for (int v = 1; v < s.voices; v++) {
         const VoiceStatus &vs = s.voice[v];
         char part[32];
-        const char *note = vs.state == VOICE_WAITING ? "-"
-                           : vs.state == VOICE_ENDED ? "end"
-                           : vs.state == VOICE_MUTED ? "mute"
+        const char *note = vs.state == VOICE_WAITING                 ? "-"
+                           : vs.state == VOICE_ENDED                 ? "end"
+                           : vs.state == VOICE_MUTED                 ? "mute"
                            : vs.state == VOICE_SILENT || vs.note < 0 ? "-"
                                                                      : event_names[vs.note];
         if (vs.pattern >= 0)
@@ -404,7 +405,8 @@ std::string status_line(const Player &p, const PlayStatus &s)
 void show_status_in_place(const std::string &line)
 {
     winsize size{};
-    size_t width = ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col - 1 : 79;
+    size_t width =
+        ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col - 1 : 79;
     fputs("\r", stdout);
     fwrite(line.data(), 1, line.size() < width ? line.size() : width, stdout);
     fputs("\033[K", stdout);
@@ -485,10 +487,10 @@ bool read_keys(Player *p)
 // The file's watcher: a change is acted on once the file has stayed the
 // same for SETTLE_MS, so that a save being written is not read half done.
 struct Watch {
-    FileStamp loaded;   // the version last reloaded (or started with)
-    FileStamp seen;     // the version seen last
-    long seen_since;    // ms
-    long next_look;     // ms
+    FileStamp loaded;  // the version last reloaded (or started with)
+    FileStamp seen;    // the version seen last
+    long seen_since;   // ms
+    long next_look;    // ms
 };
 
 // Whether the file has changed and settled since it was last loaded.

@@ -25,8 +25,10 @@ constexpr int EXIT_USAGE = 2;
 constexpr int SAMPLE_RATE = 44100;
 
 const char usage_text[] =
-    "usage: tobuna-song render SONG.txt OUT.wav [--seconds S] [--seed N] [--row R] [--transpose K]\n"
-    "       tobuna-song play SONG.txt [--row R] [--transpose K] [--seed N] [--from STEP] [--watch]\n"
+    "usage: tobuna-song render SONG.txt OUT.wav [--seconds S] [--seed N] [--row R] [--transpose "
+    "K]\n"
+    "       tobuna-song play SONG.txt [--row R] [--transpose K] [--seed N] [--from STEP] "
+    "[--watch]\n"
     "       tobuna-song check SONG.txt\n"
     "       tobuna-song info SONG.txt\n"
     "       tobuna-song --help\n"
@@ -61,8 +63,8 @@ bool read_file(const char *path, std::string *text)
     if (fd < 0)
         return false;
     struct stat status;
-    int error = fstat(fd, &status) != 0  ? errno
-                : S_ISDIR(status.st_mode) ? EISDIR
+    int error = fstat(fd, &status) != 0    ? errno
+                : S_ISDIR(status.st_mode)  ? EISDIR
                 : !S_ISREG(status.st_mode) ? EINVAL
                                            : 0;
     std::unique_ptr<FILE, int (*)(FILE *)> file(error ? nullptr : fdopen(fd, "rb"), fclose);
@@ -214,7 +216,8 @@ int info(int argc, char **argv)
         bool loops = false;
         for (int i = 0; i < SYNTH_LIST_LENGTH && voice.track[i] != LIST_END; i++)
             loops = loops || voice.track[i] == TRACK_LOOP;
-        std::string name = instrument[v].empty() ? std::string("no instrument") : std::string(instrument[v]);
+        std::string name =
+            instrument[v].empty() ? std::string("no instrument") : std::string(instrument[v]);
         printf("voice %2d: %-44s note %6d samples, track %4d steps%s\n", v, name.c_str(),
                voice.note_length, song_track_steps(v), loops ? ", loops" : "");
     }

@@ -23,8 +23,8 @@ static void wav_header(uint8_t header[44], int sample_rate, int64_t frames)
     put_le(header + 22, 2, 2);   // channels
     put_le(header + 24, (uint32_t)sample_rate, 4);
     put_le(header + 28, (uint32_t)sample_rate * 4, 4);  // bytes per second
-    put_le(header + 32, 4, 2);   // bytes per frame
-    put_le(header + 34, 16, 2);  // bits per sample
+    put_le(header + 32, 4, 2);                          // bytes per frame
+    put_le(header + 34, 16, 2);                         // bits per sample
     memcpy(header + 36, "data", 4);
     put_le(header + 40, data_bytes, 4);
 }

@@ -11,15 +11,18 @@
 constexpr int64_t WAV_MAX_FRAMES = (INT64_C(0xffffffff) - 36) / 4;
 
 struct FileCloser {
-    void operator()(FILE *file) const { fclose(file); }
+    void operator()(FILE *file) const
+    {
+        fclose(file);
+    }
 };
 
 // A WAV file being written.
 struct WavWriter {
     std::unique_ptr<FILE, FileCloser> file;
-    int sample_rate = 0; // frames per second
-    int64_t frames = 0;  // stereo frames written so far
-    bool failed = false; // a write failed or the file grew past WAV_MAX_FRAMES
+    int sample_rate = 0;  // frames per second
+    int64_t frames = 0;   // stereo frames written so far
+    bool failed = false;  // a write failed or the file grew past WAV_MAX_FRAMES
 };
 
 // Creates the file with a header for no frames yet: true on success.
