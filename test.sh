@@ -10,6 +10,10 @@ set -u
 cd "$(dirname "$0")"
 . scripts/setup.sh
 ensure_packages $build_packages $test_packages || exit 1
+# Without a display, the whole suite runs under one virtual X server.
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 # No sound card is needed: the tests run the audio on SDL's dummy driver.
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 jobs=$(nproc)
@@ -29,13 +33,10 @@ part() {
     [ "$status" = 0 ] || failed=1
 }
 
-# Runs the command under Xvfb unless there is a display.
+# Runs the command as it is: the whole script runs under one virtual X
+# display when there is none (see below).
 with_display() {
-    if [ -n "${DISPLAY:-}" ]; then
-        "$@"
-    else
-        xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
-    fi
+    "$@"
 }
 
 # Any sanitizer report ends the program that made it with a failure. Leaks
